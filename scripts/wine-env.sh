@@ -1,0 +1,29 @@
+# Sourced by the scripts that run Windows programs under Wine: one prefix
+# under build/, reused by every run, with a virtual desktop so that hiding
+# a window does not wait on an X11 window manager.
+hushdesk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${HUSHDESK_WINEPREFIX:-$hushdesk_root/build/wineprefix}
+export WINEDEBUG=-all
+export WINEARCH=win64
+# No Mono or Gecko install prompts: nothing here needs them.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+prepare_wineprefix() {
+  if [ -f "$WINEPREFIX/.hushdesk-ready" ]; then
+    return 0
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  echo "Creating the Wine prefix $WINEPREFIX (once)..."
+  "$WINE" wineboot --init >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.hushdesk-ready"
+}
+
+stop_wine() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+}
