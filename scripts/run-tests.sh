@@ -9,6 +9,6 @@ fi
 source "$root/scripts/wine-env.sh"
 trap stop_wine EXIT
 prepare_wineprefix
-cd "$root/build/win64"
+cd "${HUSHDESK_BUILD_DIR:-$root/build/win64}"
 # One at a time: the tests share the prefix, the desktop and the mutex name.
 ctest --output-on-failure -j1 "$@"

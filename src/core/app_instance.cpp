@@ -2,6 +2,10 @@
 
 static HINSTANCE storedInstance;
 
-void setAppInstance(HINSTANCE instance) { storedInstance = instance; }
+void setAppInstance(HINSTANCE instance) {
+    storedInstance = instance;
+}
 
-HINSTANCE appInstance() { return storedInstance ? storedInstance : GetModuleHandleA(nullptr); }
+HINSTANCE appInstance() {
+    return storedInstance ? storedInstance : GetModuleHandleA(nullptr);
+}

@@ -12,14 +12,14 @@
 
 static void runCommand(WPARAM command) {
     switch (command) {
-    case CMD_SHOW_SETTINGS:
-        openSettingsDialog();
-        break;
-    case CMD_SWITCH_VISIBILITY:
-        switchVisibility();
-        break;
-    default:
-        break;
+        case CMD_SHOW_SETTINGS:
+            openSettingsDialog();
+            break;
+        case CMD_SWITCH_VISIBILITY:
+            switchVisibility();
+            break;
+        default:
+            break;
     }
 }
 

@@ -88,7 +88,9 @@ void recordHiddenWindows(const HWND* windows, std::uint32_t count) {
     writeProfileHiddenWindows(profilePath(), formatHiddenWindowEntries(entries));
 }
 
-void forgetHiddenWindows() { writeProfileHiddenWindows(profilePath(), ""); }
+void forgetHiddenWindows() {
+    writeProfileHiddenWindows(profilePath(), "");
+}
 
 void restoreWindowsLeftHidden() {
     const std::string path = profilePath();
@@ -97,7 +99,8 @@ void restoreWindowsLeftHidden() {
         return;  // nothing was left hidden; the file stays as it is
     }
     for (const HiddenWindowEntry& entry : parseHiddenWindowEntries(recorded)) {
-        if (static_cast<std::uintptr_t>(entry.handle) != entry.handle) {  // wider than this build's handles
+        if (static_cast<std::uintptr_t>(entry.handle) !=
+            entry.handle) {  // wider than this build's handles
             continue;
         }
         HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.handle));

@@ -33,7 +33,9 @@ void clearHiddenWindows() {
     hiddenWindows.count = 0;
 }
 
-std::uint32_t hiddenWindowCount() { return hiddenWindows.count; }
+std::uint32_t hiddenWindowCount() {
+    return hiddenWindows.count;
+}
 
 static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
     if (hiddenWindows.count >= kHiddenWindowSlots) {

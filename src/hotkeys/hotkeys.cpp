@@ -21,7 +21,9 @@ unsigned toRegisterModifiers(int word) {
     return modifiers;
 }
 
-unsigned toRegisterVirtualKey(int word) { return static_cast<unsigned>(word) & 0xFF; }
+unsigned toRegisterVirtualKey(int word) {
+    return static_cast<unsigned>(word) & 0xFF;
+}
 
 // No window: WM_HOTKEY goes to this thread's queue, read by the event loop.
 static void registerOrReport(unsigned id, int word, const char* refusal) {

@@ -34,8 +34,8 @@ std::string profilePath() {
 static std::string readWholeString(const char* section, const char* key, const std::string& path) {
     std::vector<char> buffer(1024);
     for (;;) {
-        const DWORD length = GetPrivateProfileStringA(section, key, "", buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), path.c_str());
+        const DWORD length = GetPrivateProfileStringA(
+            section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
         if (length + 1 < buffer.size() || buffer.size() >= (64u << 20)) {
             return std::string(buffer.data(), length);
         }
@@ -55,7 +55,8 @@ static void writeInt(const char* section, const char* key, int value, const std:
 
 void loadSettingsFrom(const std::string& path) {
     g_settings.switchHotKey = readInt(kHotkeys, kSwitch, kDefaultSwitchHotKey, path);
-    g_settings.showSettingsHotKey = readInt(kHotkeys, kShowSettings, kDefaultShowSettingsHotKey, path);
+    g_settings.showSettingsHotKey =
+        readInt(kHotkeys, kShowSettings, kDefaultShowSettingsHotKey, path);
     g_settings.showSettingsOnStartup = readInt(kGeneral, kShowSettingsOnStartup, 1, path);
     g_settings.excludeMode = readInt(kGeneral, kExcludeMode, 0, path);
     const std::string windows = readWholeString(kGeneral, kWindows, path);
@@ -73,15 +74,21 @@ void saveSettingsTo(const std::string& path) {
     writeInt(kHotkeys, kShowSettings, g_settings.showSettingsHotKey, path);
 }
 
-void loadSettings() { loadSettingsFrom(profilePath()); }
+void loadSettings() {
+    loadSettingsFrom(profilePath());
+}
 
-void saveSettings() { saveSettingsTo(profilePath()); }
+void saveSettings() {
+    saveSettingsTo(profilePath());
+}
 
 void writeProfileThreadId(const std::string& path, int threadId) {
     writeInt(kInternal, kThreadId, threadId, path);
 }
 
-int readProfileThreadId(const std::string& path) { return readInt(kInternal, kThreadId, 0, path); }
+int readProfileThreadId(const std::string& path) {
+    return readInt(kInternal, kThreadId, 0, path);
+}
 
 std::string readProfileHiddenWindows(const std::string& path) {
     return readWholeString(kInternal, kHiddenWindows, path);

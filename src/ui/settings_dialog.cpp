@@ -43,7 +43,8 @@ static void readDialogIntoSettings(HWND dialog) {
         static_cast<int>(SendDlgItemMessageA(dialog, IDC_SETTINGS_HOTKEY, HKM_GETHOTKEY, 0, 0));
     g_settings.showSettingsOnStartup =
         IsDlgButtonChecked(dialog, IDC_SHOW_ON_STARTUP) == BST_CHECKED ? 1 : 0;
-    g_settings.excludeMode = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE, CB_GETCURSEL, 0, 0));
+    g_settings.excludeMode =
+        static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE, CB_GETCURSEL, 0, 0));
 }
 
 static void setUpHotKeyField(HWND dialog, int id, int word) {
@@ -53,8 +54,8 @@ static void setUpHotKeyField(HWND dialog, int id, int word) {
 }
 
 static void createStatusBar(HWND dialog) {
-    HWND statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                     dialog, nullptr, appInstance(), nullptr);
+    HWND statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
+                                     0, dialog, nullptr, appInstance(), nullptr);
     int rightEdge = -1;
     SendMessageA(statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&rightEdge));
     SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kStatusText));
@@ -66,7 +67,8 @@ static void initialiseDialog(HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("containing"));
     SendDlgItemMessageA(dialog, IDC_MODE, CB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>("except those containing"));
-    SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, static_cast<WPARAM>(g_settings.excludeMode), 0);
+    SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, static_cast<WPARAM>(g_settings.excludeMode),
+                        0);
 
     setUpHotKeyField(dialog, IDC_SWITCH_HOTKEY, g_settings.switchHotKey);
     setUpHotKeyField(dialog, IDC_SETTINGS_HOTKEY, g_settings.showSettingsHotKey);
@@ -84,24 +86,24 @@ static void initialiseDialog(HWND dialog) {
 
 static void onCommand(HWND dialog, int id) {
     switch (id) {
-    case IDC_HIDE_DIALOG:
-        readDialogIntoSettings(dialog);
-        saveSettings();
-        EndDialog(dialog, 0);
-        activateHotKeys(true);
-        break;
-    case IDC_QUIT:
-        readDialogIntoSettings(dialog);
-        restoreHiddenWindows();
-        saveSettings();
-        // Ends the modal loop, which hands the quit on to the event loop.
-        PostQuitMessage(0);
-        break;
-    case IDC_HELP_BUTTON:
-        SendMessageA(dialog, WM_HELP, 0, 0);
-        break;
-    default:  // IDCANCEL (Esc, Alt+F4) included: nothing
-        break;
+        case IDC_HIDE_DIALOG:
+            readDialogIntoSettings(dialog);
+            saveSettings();
+            EndDialog(dialog, 0);
+            activateHotKeys(true);
+            break;
+        case IDC_QUIT:
+            readDialogIntoSettings(dialog);
+            restoreHiddenWindows();
+            saveSettings();
+            // Ends the modal loop, which hands the quit on to the event loop.
+            PostQuitMessage(0);
+            break;
+        case IDC_HELP_BUTTON:
+            SendMessageA(dialog, WM_HELP, 0, 0);
+            break;
+        default:  // IDCANCEL (Esc, Alt+F4) included: nothing
+            break;
     }
 }
 
@@ -116,17 +118,17 @@ static void openHelp(HWND dialog) {
 
 static INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        initialiseDialog(dialog);
-        return TRUE;  // focus on the first tab stop, "Hide this dialog"
-    case WM_COMMAND:
-        onCommand(dialog, LOWORD(wParam));
-        return TRUE;
-    case WM_HELP:
-        openHelp(dialog);
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_INITDIALOG:
+            initialiseDialog(dialog);
+            return TRUE;  // focus on the first tab stop, "Hide this dialog"
+        case WM_COMMAND:
+            onCommand(dialog, LOWORD(wParam));
+            return TRUE;
+        case WM_HELP:
+            openHelp(dialog);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 

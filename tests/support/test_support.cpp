@@ -320,14 +320,16 @@ void killStrayHushdesks() {
     }
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
         const char* name = entry.szExeFile;
         const size_t length = std::strlen(name);
         const bool isHushdesk = _stricmp(name, "Hushdesk.exe") == 0 ||
                                 (length > 4 && _stricmp(name + length - 4, ".exe") == 0 &&
                                  std::strncmp(name, "Hushdesk", 8) == 0);
         if (isHushdesk && entry.th32ProcessID != GetCurrentProcessId()) {
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+            HANDLE process =
+                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
             if (process) {
                 TerminateProcess(process, 1);
                 WaitForSingleObject(process, 5000);
@@ -395,7 +397,8 @@ static BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
-static HWND findDialogWith(const char* caption, const char* text, DWORD processId, DWORD timeoutMs) {
+static HWND findDialogWith(const char* caption, const char* text, DWORD processId,
+                           DWORD timeoutMs) {
     DialogSearch search = {caption, text, processId, nullptr};
     waitFor(
         [&] {
