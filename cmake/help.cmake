@@ -1,15 +1,14 @@
 # Hushdesk.chm, compiled from help/ with chmcmd (Debian's fp-utils) and
-# placed beside the exe. Skipped where chmcmd is not available.
+# placed beside the exe. chmcmd writes into its working folder and reads
+# the pages relative to the project file. Skipped where chmcmd is missing.
 find_program(HUSHDESK_CHMCMD chmcmd)
 if(HUSHDESK_CHMCMD AND EXISTS ${CMAKE_SOURCE_DIR}/help/Hushdesk.hhp)
   file(GLOB HUSHDESK_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/Hushdesk.chm
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/help-src
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help-src
-    COMMAND ${HUSHDESK_CHMCMD} Hushdesk.hhp > chmcmd.log
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help-src/Hushdesk.chm ${CMAKE_BINARY_DIR}/Hushdesk.chm
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/help-src
+    COMMAND ${CMAKE_COMMAND} -E rm -f Hushdesk.chm
+    COMMAND ${HUSHDESK_CHMCMD} ${CMAKE_SOURCE_DIR}/help/Hushdesk.hhp > chmcmd.log 2>&1
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     DEPENDS ${HUSHDESK_HELP_SOURCES}
     COMMENT "Compiling Hushdesk.chm")
   add_custom_target(help ALL DEPENDS ${CMAKE_BINARY_DIR}/Hushdesk.chm)
