@@ -11,5 +11,5 @@ if(HUSHDESK_CHMCMD AND EXISTS ${CMAKE_SOURCE_DIR}/help/Hushdesk.hhp)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     DEPENDS ${HUSHDESK_HELP_SOURCES}
     COMMENT "Compiling Hushdesk.chm")
-  add_custom_target(help ALL DEPENDS ${CMAKE_BINARY_DIR}/Hushdesk.chm)
+  add_custom_target(hushdesk_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Hushdesk.chm)
 endif()
