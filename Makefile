@@ -24,6 +24,15 @@ test: build lint
 run: build
 	bash scripts/run.sh
 
+bench: build
+	bash scripts/bench.sh
+
+dist: build
+	bash scripts/dist.sh
+
+screenshot: build
+	bash scripts/screenshot.sh docs/screenshot.png
+
 lint: deps
 	bash scripts/lint.sh
 
