@@ -61,6 +61,22 @@ static void createStatusBar(HWND dialog) {
     SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kStatusText));
 }
 
+// The taskbar button of an ownerless dialog shows the program's icon. Each
+// size is loaded once (the small one from its own 16x16 image, not scaled
+// down from 32x32) and kept for every later opening.
+static void setDialogIcons(HWND dialog) {
+    static HICON bigIcon = nullptr;
+    static HICON smallIcon = nullptr;
+    if (bigIcon == nullptr) {
+        bigIcon = LoadIconA(appInstance(), MAKEINTRESOURCEA(IDI_APP));
+        smallIcon = static_cast<HICON>(LoadImageA(appInstance(), MAKEINTRESOURCEA(IDI_APP),
+                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    }
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
 static void initialiseDialog(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_TITLES, joinDialogForm(g_settings.titles).c_str());
 
@@ -76,10 +92,7 @@ static void initialiseDialog(HWND dialog) {
                    g_settings.showSettingsOnStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
     createStatusBar(dialog);
 
-    // The taskbar button of an ownerless dialog shows the program's icon.
-    HICON icon = LoadIconA(appInstance(), MAKEINTRESOURCEA(IDI_APP));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    setDialogIcons(dialog);
 
     SetForegroundWindow(dialog);
 }
