@@ -63,7 +63,9 @@ std::vector<HiddenWindowEntry> parseHiddenWindowEntries(const std::string& text)
     std::vector<HiddenWindowEntry> entries;
     std::string::size_type start = 0;
     while (start <= text.size()) {
-        std::string::size_type end = text.find(',', start);
+        // A semicolon ends an entry too: a hand-edited or damaged line may
+        // carry an INI-style comment glued to a good entry.
+        std::string::size_type end = text.find_first_of(",;", start);
         if (end == std::string::npos) {
             end = text.size();
         }

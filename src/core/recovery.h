@@ -16,7 +16,8 @@ struct HiddenWindowEntry {
 
 // "HANDLE:PID" entries, comma-separated; HANDLE in hex, PID in decimal.
 std::string formatHiddenWindowEntries(const std::vector<HiddenWindowEntry>& entries);
-// Reads that form back, skipping every entry that is not well formed.
+// Reads that form back, skipping every entry that is not well formed (a
+// semicolon separates entries as a comma does).
 std::vector<HiddenWindowEntry> parseHiddenWindowEntries(const std::string& text);
 
 // Records the windows a hide pass has hidden, with their owners' ids.

@@ -1,0 +1,393 @@
+// Crash recovery, end to end: the real Hushdesk.exe keeps Internal/
+// HiddenWindows up to date while it hides windows, and a first instance
+// shows what a killed one left hidden, but only windows that are still the
+// recorded ones.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const char kSettings[] = "[General]\r\nWindows=Recov|\r\nShowSettingsOnStartup=0\r\n";
+const char kDialogCaption[] = "Hushdesk settings";
+
+// One record entry as the program writes it: HANDLE in hex (at least 8
+// digits), a colon, the owner's pid in decimal.
+std::string entryFor(HWND window, unsigned long long processId = GetCurrentProcessId()) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%08llX:%llu",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)),
+                  processId);
+    return text;
+}
+
+std::string entriesFor(const std::vector<HWND>& windows) {
+    std::string text;
+    for (HWND window : windows) {
+        text += (text.empty() ? "" : ",") + entryFor(window);
+    }
+    return text;
+}
+
+struct Among {
+    const std::vector<HWND>* candidates;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectInOrder(HWND window, LPARAM parameter) {
+    Among* among = reinterpret_cast<Among*>(parameter);
+    for (HWND candidate : *among->candidates) {
+        if (candidate == window) {
+            among->found.push_back(window);
+        }
+    }
+    return TRUE;
+}
+
+// The windows in the order a hide pass meets them (EnumWindows order).
+std::vector<HWND> enumerationOrder(const std::vector<HWND>& windows) {
+    Among among{&windows, {}};
+    EnumWindows(collectInOrder, reinterpret_cast<LPARAM>(&among));
+    return among.found;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string::size_type start = 0;
+    while (start < text.size()) {
+        std::string::size_type end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Present with an empty value, as opposed to absent.
+bool keyWrittenEmpty(const std::string& profile) {
+    for (const std::string& line : linesOf(readFile(profile))) {
+        if (line == "HiddenWindows=") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The file's text without the record's line and, when the comparison
+// spans two runs, without the thread id each new instance writes.
+std::string withoutRunLines(const std::string& text, bool acrossRuns = false) {
+    std::string rest;
+    for (const std::string& line : linesOf(text)) {
+        const bool threadId = line.compare(0, 9, "ThreadId=") == 0;
+        if (line.compare(0, 14, "HiddenWindows=") != 0 && !(acrossRuns && threadId)) {
+            rest += line + "\n";
+        }
+    }
+    return rest;
+}
+
+std::string recordedIn(const std::string& profile) {
+    return iniValue(profile, "Internal", "HiddenWindows");
+}
+
+void writeRecord(const std::string& profile, const std::string& record) {
+    writeFile(profile, "[Internal]\r\nHiddenWindows=" + record + "\r\n" + kSettings);
+}
+
+void hideByHand(const std::vector<HWND>& windows) {
+    for (HWND window : windows) {
+        ShowWindow(window, SW_HIDE);
+    }
+}
+
+bool stillRunning(const Launched& app) {
+    return waitForExit(app, 0) == STILL_ACTIVE;
+}
+
+// Opens the settings dialog by the hand-off message and waits for it: once
+// it shows, everything posted before has been handled.
+bool settle(const Launched& app) {
+    return postCommand(app, WM_USER, 0) && findDialog(kDialogCaption, app.processId) != nullptr;
+}
+
+}  // namespace
+
+TEST(Recovery, KilledInstanceLeavesRecordAndNextStartShowsWindows) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-kill");
+    const std::string profile = profileIn(dir);
+    writeFile(profile, kSettings);
+    WindowHost host = startWindowHost({"Recov one", "Other", "Recov two", "Recov three"});
+    const std::vector<HWND> hidOrder =
+        enumerationOrder({host.windows[0], host.windows[2], host.windows[3]});
+    ASSERT_EQ(hidOrder.size(), 3u);
+
+    Launched app = startHushdesk(dir);
+    const std::string started = readFile(profile);
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "0100"; }));
+    EXPECT_TRUE(waitFor([&] { return recordedIn(profile) == entriesFor(hidOrder); }))
+        << "recorded: " << recordedIn(profile) << "\nexpected: " << entriesFor(hidOrder);
+    EXPECT_EQ(withoutRunLines(readFile(profile)), withoutRunLines(started))
+        << "nothing but HiddenWindows changes";
+
+    killHushdesk(app);  // TerminateProcess: none of the program's code runs
+    pumpFor(300);
+    EXPECT_EQ(visibility(host.windows), "0100");
+    EXPECT_EQ(recordedIn(profile), entriesFor(hidOrder));
+
+    app = startHushdesk(dir);
+    EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "1111"; }));
+    EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+    EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(started, true));
+
+    // The recovering instance starts like any other: the next switch hides.
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "0100"; }));
+    killHushdesk(app);
+    stopWindowHost(host);
+    removeTree(dir);
+}
+
+// Every entry that no longer names the window that was hidden is dropped:
+// only the last one, still ours and still hidden, is shown. It comes last,
+// so once it shows every earlier show request would have been handled.
+TEST(Recovery, LeavesAloneWhatIsNoLongerTheRecordedHiddenWindow) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-alone");
+    const std::string profile = profileIn(dir);
+    WindowHost host = startWindowHost({"Recov gone", "Recov foreign", "Recov shown", "Recov ours"});
+    HWND gone = host.windows[0];
+    HWND foreign = host.windows[1];
+    HWND shownAgain = host.windows[2];
+    HWND ours = host.windows[3];
+    destroyHostWindow(host, gone);
+    ASSERT_FALSE(IsWindow(gone));
+    hideByHand({foreign, ours});
+    ASSERT_EQ(visibility({foreign, shownAgain, ours}), "010");
+    writeRecord(profile, entryFor(gone) + "," +
+                             entryFor(foreign, GetCurrentProcessId() + 4) +  // another owner
+                             "," + entryFor(shownAgain) + "," + entryFor(ours));
+
+    Launched app = startHushdesk(dir);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(ours) != 0; }));
+    EXPECT_EQ(visibility({foreign, shownAgain, ours}), "011");
+    EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+    EXPECT_TRUE(stillRunning(app));
+    // It is still at work: the switch hides what the sentences select.
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    EXPECT_TRUE(waitFor([&] { return visibility({foreign, shownAgain, ours}) == "000"; }));
+    killHushdesk(app);
+    stopWindowHost(host);
+    removeTree(dir);
+}
+
+// A damaged record is read entry by entry. In each row the windows marked
+// '1' must come back and those marked '0' stay hidden; the last window is
+// always a good entry, so its showing up means the pass is over.
+TEST(Recovery, DamagedRecordRestoresEachGoodEntryAndNothingElse) {
+    struct Row {
+        const char* what;
+        int windows;
+        std::string (*record)(const std::vector<HWND>&);
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"garbage between and after good entries", 2,
+         [](const std::vector<HWND>& w) {
+             return "zz:12," + entryFor(w[0]) + ",0001:,:5," + entryFor(w[1]) + ";junk, 123";
+         },
+         "11"},
+        {"blanks, stray commas and bytes beyond ASCII", 2,
+         [](const std::vector<HWND>& w) {
+             return std::string(",, \xff\xfe:1,\x01,") + "  " + entryFor(w[0]) + " ,," +
+                    entryFor(w[1]) + ",";
+         },
+         "11"},
+        {"a pid beyond 32 bits must not wrap round to the real owner", 2,
+         [](const std::vector<HWND>& w) {
+             return entryFor(w[0], GetCurrentProcessId() + 0x100000000ull) + "," + entryFor(w[1]);
+         },
+         "01"},
+        {"a handle beyond 64 bits must not be cut to the real one", 2,
+         [](const std::vector<HWND>& w) {
+             char wide[32];
+             std::snprintf(wide, sizeof wide, "1%016llX",
+                           static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(w[0])));
+             return std::string(wide) + ":" + std::to_string(GetCurrentProcessId()) + "," +
+                    entryFor(w[1]);
+         },
+         "01"},
+        {"a record cut short in its last entry", 2,
+         [](const std::vector<HWND>& w) {
+             const std::string last = entryFor(w[1]);
+             return entryFor(w[0]) + "," + last + "," + last.substr(0, 5);
+         },
+         "11"},
+        {"a record longer than any fixed buffer", 1,
+         [](const std::vector<HWND>& w) {
+             // 200 entries naming no window of ours, then the good one.
+             std::string text;
+             for (int i = 0; i < 200; ++i) {
+                 char item[32];
+                 std::snprintf(item, sizeof item, "7FFE%04X:1,", i);
+                 text += item;
+             }
+             return text + entryFor(w[0]);
+         },
+         "1"},
+    };
+    killStrayHushdesks();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string dir = makeTempDir("recov-damaged");
+        const std::string profile = profileIn(dir);
+        std::vector<std::string> titles;
+        for (int i = 0; i < row.windows; ++i) {
+            titles.push_back("Recov damaged " + std::to_string(i));
+        }
+        WindowHost host = startWindowHost(titles);
+        hideByHand(host.windows);
+        writeRecord(profile, row.record(host.windows));
+
+        Launched app = startHushdesk(dir);
+        EXPECT_TRUE(waitFor([&] { return IsWindowVisible(host.windows.back()) != 0; }))
+            << "recorded: " << recordedIn(profile);
+        EXPECT_EQ(visibility(host.windows), row.expected);
+        EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+        EXPECT_TRUE(stillRunning(app));
+        killHushdesk(app);
+        stopWindowHost(host);
+        removeTree(dir);
+    }
+}
+
+// Showing a recorded window must not wait for its owner: with the owner's
+// thread held, the new instance still gets to its work (it hides another
+// program's window); the recorded window shows once its owner runs again.
+TEST(Recovery, ShowsWithoutWaitingForTheOwnerThread) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-async");
+    const std::string profile = profileIn(dir);
+    WindowHost held = startWindowHost({"Recov held"});
+    WindowHost other = startWindowHost({"Recov other"});
+    hideByHand(held.windows);
+    writeRecord(profile, entriesFor(held.windows));
+    instrumentWindows(held.windows);
+    const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(holdWindowThread(held.windows[0], release));
+
+    Launched app = startHushdesk(dir);
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    EXPECT_TRUE(waitFor([&] { return visibility(other.windows) == "0"; }))
+        << "the start-up waits for the owner of a recorded window";
+    EXPECT_EQ(visibility(held.windows), "0");
+    SetEvent(release);
+    EXPECT_TRUE(waitFor([&] { return visibility(held.windows) == "1"; }));
+    CloseHandle(release);
+    killHushdesk(app);
+    stopWindowHost(other);
+    stopWindowHost(held);
+    removeTree(dir);
+}
+
+TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-cycle");
+    const std::string profile = profileIn(dir);
+    writeFile(profile, kSettings);
+
+    // Nothing to hide: neither pass writes the file.
+    Launched app = startHushdesk(dir);
+    const std::string started = readFile(profile);
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    ASSERT_TRUE(settle(app));
+    EXPECT_EQ(readFile(profile), started);
+    killHushdesk(app);
+
+    WindowHost host = startWindowHost({"Recov a", "Recov b"});
+    app = startHushdesk(dir);
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        SCOPED_TRACE(cycle);
+        // Hiding changes the stacking order: take the hide pass's order first.
+        const std::vector<HWND> hidOrder = enumerationOrder(host.windows);
+        ASSERT_TRUE(postCommand(app, WM_USER, 1));
+        ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "00"; }));
+        EXPECT_TRUE(waitFor([&] { return recordedIn(profile) == entriesFor(hidOrder); }))
+            << recordedIn(profile);
+        ASSERT_TRUE(postCommand(app, WM_USER, 1));
+        ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "11"; }));
+        EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+        EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(started, true));
+    }
+    killHushdesk(app);
+
+    // An emptied key holds nothing to recover: the next start leaves it.
+    const std::string stopped = readFile(profile);
+    app = startHushdesk(dir);
+    ASSERT_TRUE(settle(app));
+    EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(stopped, true));
+    EXPECT_TRUE(keyWrittenEmpty(profile));
+    killHushdesk(app);
+    stopWindowHost(host);
+    removeTree(dir);
+}
+
+TEST(Recovery, FirstStartWithoutProfileWritesTheThreadIdAlone) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-fresh");
+    const std::string profile = profileIn(dir);
+    Launched app = startHushdesk(dir);
+    ASSERT_NE(findDialog(kDialogCaption, app.processId), nullptr);  // start-up is over
+    const std::vector<std::string> expected = {"[Internal]",
+                                               "ThreadId=" + std::to_string(app.threadId)};
+    std::vector<std::string> lines;
+    for (const std::string& line : linesOf(readFile(profile))) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    EXPECT_EQ(lines, expected);
+    killHushdesk(app);
+    removeTree(dir);
+}
+
+TEST(Recovery, SecondLaunchNeitherReadsNorWritesTheRecord) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-second");
+    const std::string profile = profileIn(dir);
+    writeFile(profile, kSettings);
+    WindowHost host = startWindowHost({"Recov first", "Recov second"});
+    Launched first = startHushdesk(dir);
+    ASSERT_TRUE(postCommand(first, WM_USER, 1));
+    ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "00"; }));
+    ASSERT_TRUE(waitFor([&] { return !recordedIn(profile).empty(); }));
+    const std::string recorded = readFile(profile);
+
+    // The recorded windows are ours and hidden: reading the record would
+    // show them.
+    Launched second = launchHushdesk(dir);
+    EXPECT_EQ(waitForExit(second, 20000), 0u);
+    killHushdesk(second);
+    // The hand-off opens the first instance's dialog: the second is done.
+    EXPECT_NE(findDialog(kDialogCaption, first.processId), nullptr);
+    EXPECT_EQ(visibility(host.windows), "00");
+    EXPECT_EQ(readFile(profile), recorded);
+
+    killHushdesk(first);
+    stopWindowHost(host);
+    removeTree(dir);
+}

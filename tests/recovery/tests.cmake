@@ -1,0 +1,1 @@
+hushdesk_test(recovery_test recovery/recovery_test.cpp)
