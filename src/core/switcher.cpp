@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/recovery.h"
 #include "settings/settings.h"
@@ -14,6 +16,13 @@ struct HiddenWindowList {
 
 static HiddenWindowList hiddenWindows;
 static int windowsShown = 1;
+
+// The windows the last restore pass asked to show. The show is carried out by
+// each window's own thread, so one of them may still read as invisible when
+// the next hide pass comes: it is on its way back, and counts as visible.
+static std::vector<HWND> showsInFlight;
+static DWORD catchUpStart;
+static const DWORD kCatchUpBudgetMs = 100;  // per hide pass, for all windows
 
 bool shouldHide(const char* title) {
     bool matches = false;
@@ -37,6 +46,24 @@ std::uint32_t hiddenWindowCount() {
     return hiddenWindows.count;
 }
 
+static bool visibleOrBeingShown(HWND window) {
+    if (IsWindowVisible(window)) {
+        return true;
+    }
+    if (std::find(showsInFlight.begin(), showsInFlight.end(), window) == showsInFlight.end()) {
+        return false;
+    }
+    // A reply means its thread has handled our show: the window's state is
+    // then its own. No reply in time: the show is still pending.
+    const DWORD spent = GetTickCount() - catchUpStart;
+    DWORD_PTR result = 0;
+    if (spent < kCatchUpBudgetMs && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                        kCatchUpBudgetMs - spent, &result) != 0) {
+        return IsWindowVisible(window) != FALSE;
+    }
+    return IsWindow(window) != FALSE;
+}
+
 static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
     if (hiddenWindows.count >= kHiddenWindowSlots) {
         return FALSE;  // full: the rest stays visible
@@ -45,7 +72,7 @@ static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
     if (GetWindowTextA(window, title, sizeof title) <= 0) {
         return TRUE;
     }
-    if (!shouldHide(title) || !IsWindowVisible(window)) {
+    if (!shouldHide(title) || !visibleOrBeingShown(window)) {
         return TRUE;
     }
     // Asynchronous: a hung owner must not stall the hot keys or the pass.
@@ -56,7 +83,9 @@ static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
 
 void hideMatchingWindows() {
     const std::uint32_t before = hiddenWindows.count;
+    catchUpStart = GetTickCount();
     EnumWindows(hideIfSelected, 0);
+    showsInFlight.clear();
     if (hiddenWindows.count > before) {
         recordHiddenWindows(hiddenWindows.slots, hiddenWindows.count);
     }
@@ -64,6 +93,7 @@ void hideMatchingWindows() {
 
 void restoreHiddenWindows() {
     const std::uint32_t count = hiddenWindows.count;
+    showsInFlight.assign(hiddenWindows.slots, hiddenWindows.slots + count);
     for (std::uint32_t i = 0; i < count; ++i) {
         ShowWindowAsync(hiddenWindows.slots[i], SW_SHOW);
         hiddenWindows.slots[i] = nullptr;

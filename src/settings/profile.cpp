@@ -43,6 +43,23 @@ static std::string readWholeString(const char* section, const char* key, const s
     }
 }
 
+static std::wstring widen(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// The ANSI writer carries a value through a counted string of at most 32767
+// characters and garbles a longer one: the value goes through the wide writer,
+// which takes it whole. An ANSI file stays ANSI.
+static void writeString(const char* section, const char* key, const std::string& value,
+                        const std::string& path) {
+    WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(), widen(value).c_str(),
+                               widen(path).c_str());
+}
+
 static int readInt(const char* section, const char* key, int fallback, const std::string& path) {
     return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
 }
@@ -67,7 +84,7 @@ void loadSettingsFrom(const std::string& path) {
 
 void saveSettingsTo(const std::string& path) {
     const std::string windows = joinProfileForm(g_settings.titles);
-    WritePrivateProfileStringA(kGeneral, kWindows, windows.c_str(), path.c_str());
+    writeString(kGeneral, kWindows, windows, path);
     writeInt(kGeneral, kShowSettingsOnStartup, g_settings.showSettingsOnStartup, path);
     writeInt(kGeneral, kExcludeMode, g_settings.excludeMode, path);
     writeInt(kHotkeys, kSwitch, g_settings.switchHotKey, path);
@@ -95,5 +112,5 @@ std::string readProfileHiddenWindows(const std::string& path) {
 }
 
 void writeProfileHiddenWindows(const std::string& path, const std::string& value) {
-    WritePrivateProfileStringA(kInternal, kHiddenWindows, value.c_str(), path.c_str());
+    writeString(kInternal, kHiddenWindows, value, path);
 }

@@ -94,3 +94,22 @@ std::string windowText(HWND window);
 void pressKeys(const std::vector<WORD>& virtualKeys);
 // Clicks a button of a dialog in another process (BM_CLICK, posted).
 void clickButton(HWND dialog, int id);
+
+// ---- watching and holding host windows ----------------------------------
+
+// One WM_SHOWWINDOW that an instrumented window received: shown or hidden.
+struct ShowEvent {
+    HWND window;
+    bool shown;
+};
+// Routes the windows' messages (windows of this process, e.g. a WindowHost's)
+// through a procedure that logs WM_SHOWWINDOW and can hold their thread.
+void instrumentWindows(const std::vector<HWND>& windows);
+// The log of every instrumented window so far, in arrival order; empties it.
+std::vector<ShowEvent> takeShowLog();
+// Makes the thread that owns the instrumented `window` stop pumping until
+// `release` (a manual-reset event) is set; returns once the thread is held.
+bool holdWindowThread(HWND window, HANDLE release, DWORD timeoutMs = 5000);
+// Returns once the host's thread has handled every message sent to it so far
+// (another process's ShowWindowAsync included); false on time-out.
+bool syncWindowHost(const WindowHost& host, DWORD timeoutMs = 10000);
