@@ -27,6 +27,10 @@ RT_MANIFEST = 24
 # runtime DLL that slipped in would not be there on the user's machine.
 REQUIRED_DLLS = {"kernel32.dll", "user32.dll", "comctl32.dll", "shell32.dll", "msvcrt.dll"}
 SYSTEM_DLLS = REQUIRED_DLLS | {"advapi32.dll", "gdi32.dll", "ntdll.dll"}
+# Loaded on first use, by the settings dialog. GNU ld leaves the delay-import
+# directory empty, so such a DLL is also taken as imported when its name is
+# in the image.
+DELAY_LOADED_DLLS = {"comctl32.dll", "shell32.dll"}
 
 ASM = "{urn:schemas-microsoft-com:asm.v1}"
 
@@ -62,6 +66,10 @@ def check_headers(pe, arch):
 def check_imports(pe):
     entries = getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])
     dlls = {entry.dll.decode("ascii").lower() for entry in entries}
+    delayed = getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])
+    dlls |= {entry.dll.decode("ascii").lower() for entry in delayed}
+    image = bytes(pe.__data__).lower()
+    dlls |= {dll for dll in DELAY_LOADED_DLLS if dll.encode("ascii") + b"\0" in image}
     check(REQUIRED_DLLS <= dlls, "missing imports: %s" % sorted(REQUIRED_DLLS - dlls))
     check(dlls <= SYSTEM_DLLS, "unexpected imports: %s" % sorted(dlls - SYSTEM_DLLS))
 
