@@ -121,15 +121,7 @@ struct DialogCount {
 
 static BOOL CALLBACK countMatchingDialog(HWND window, LPARAM parameter) {
     DialogCount* search = reinterpret_cast<DialogCount*>(parameter);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if ((search->processId == 0 || owner == search->processId) &&
-        windowText(window) == search->caption) {
+    if (isDialog(window, search->caption, search->processId)) {
         ++search->count;
     }
     return TRUE;

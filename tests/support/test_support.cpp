@@ -370,19 +370,23 @@ static BOOL CALLBACK matchChildText(HWND child, LPARAM parameter) {
     return TRUE;
 }
 
-static BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
+bool isDialog(HWND window, const char* caption, DWORD processId) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     if (std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) {
-        return TRUE;
+        return false;
     }
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (search->processId != 0 && owner != search->processId) {
-        return TRUE;
+    if (processId != 0 && owner != processId) {
+        return false;
     }
-    if (windowText(window) != search->caption) {
+    return windowText(window) == caption;
+}
+
+static BOOL CALLBACK matchDialog(HWND window, LPARAM parameter) {
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
+    if (!isDialog(window, search->caption, search->processId)) {
         return TRUE;
     }
     if (search->text) {

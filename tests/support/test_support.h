@@ -82,6 +82,9 @@ std::string profileIn(const std::string& dir, const char* exeName = "Hushdesk.ex
 
 // ---- dialogs, message boxes, keys ---------------------------------------
 
+// Whether `window` is a visible top-level dialog (class #32770) with that
+// caption, owned by `processId` (0: any process).
+bool isDialog(HWND window, const char* caption, DWORD processId = 0);
 // A top-level dialog (class #32770) with that caption, owned by `processId`
 // (0: any process); null if none shows up within `timeoutMs`.
 HWND findDialog(const char* caption, DWORD processId = 0, DWORD timeoutMs = 10000);
