@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs whatever the build, the tests and `make run` need and this
 # machine lacks (Debian 12). Quiet and quick when everything is there.
+# Extra package names given as arguments are installed the same way.
 set -euo pipefail
 packages=(
   make cmake
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine64 xvfb xauth
   fp-utils googletest python3 python3-pefile cppcheck clang-format
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -14,25 +14,7 @@ fi
 if [ -z "${HUSHDESK_SCREENSHOT_IN_XVFB:-}" ]; then
   # xwd comes with x11-apps, xwininfo with x11-utils; the real convert is
   # imagemagick's /usr/bin/convert.
-  packages=(xvfb xauth x11-apps x11-utils imagemagick)
-  missing=()
-  for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-      missing+=("$p")
-    fi
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-      if command -v sudo >/dev/null; then sudo=(sudo); else
-        echo "Please install as root: apt-get install ${missing[*]}" >&2; exit 1
-      fi
-    fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" >/dev/null
-  fi
+  bash "$(dirname "$0")/deps.sh" x11-apps x11-utils imagemagick
   output=$(realpath -m "$1")
   exec xvfb-run -a -s "-screen 0 1280x1024x24" env HUSHDESK_SCREENSHOT_IN_XVFB=1 \
     bash "$0" "$output"

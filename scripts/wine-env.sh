@@ -27,3 +27,10 @@ prepare_wineprefix() {
 stop_wine() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
 }
+
+# Re-runs the calling script under its own virtual X display, once.
+run_on_virtual_display() {
+  if [ -z "${HUSHDESK_IN_XVFB:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" env HUSHDESK_IN_XVFB=1 bash "$@"
+  fi
+}
