@@ -24,6 +24,20 @@ static std::vector<HWND> showsInFlight;
 static DWORD catchUpStart;
 static const DWORD kCatchUpBudgetMs = 100;  // per hide pass, for all windows
 
+// The profile's record follows the list a moment after a pass, not within
+// it: its owner lookups and file write would take the CPU from the windows'
+// owners while they carry the pass out. The lag is counted from the first
+// change not yet written, so a stream of passes cannot put it off.
+static bool recordBehind = false;
+static DWORD recordBehindSince;
+
+static void hiddenListChanged() {
+    if (!recordBehind) {
+        recordBehind = true;
+        recordBehindSince = GetTickCount();
+    }
+}
+
 bool shouldHide(const char* title) {
     bool matches = false;
     for (const std::string& sentence : g_settings.titles) {
@@ -87,7 +101,7 @@ void hideMatchingWindows() {
     EnumWindows(hideIfSelected, 0);
     showsInFlight.clear();
     if (hiddenWindows.count > before) {
-        recordHiddenWindows(hiddenWindows.slots, hiddenWindows.count);
+        hiddenListChanged();
     }
 }
 
@@ -100,6 +114,26 @@ void restoreHiddenWindows() {
     }
     hiddenWindows.count = 0;
     if (count > 0) {
+        hiddenListChanged();
+    }
+}
+
+DWORD recordUpdateDueInMs() {
+    if (!recordBehind) {
+        return INFINITE;
+    }
+    const DWORD waited = GetTickCount() - recordBehindSince;
+    return waited >= kRecordLagMs ? 0 : kRecordLagMs - waited;
+}
+
+void bringRecordUpToDate() {
+    if (!recordBehind) {
+        return;
+    }
+    recordBehind = false;
+    if (hiddenWindows.count > 0) {
+        recordHiddenWindows(hiddenWindows.slots, hiddenWindows.count);
+    } else {
         forgetHiddenWindows();
     }
 }

@@ -58,6 +58,8 @@ TEST(SingleInstance, ALaunchHandsOffToTheRunningOneAndEnds) {
     const Launched first = startTracked(session, dir);
     ASSERT_TRUE(switchRoundTrip(session, first));
     EXPECT_EQ(recordedThreadId(dir), idText(first.threadId));
+    // The record of hidden windows follows the windows a moment later.
+    ASSERT_TRUE(waitFor([&] { return recordWrittenEmpty(profileIn(dir)); }));
     const std::string profileBefore = readFile(profileIn(dir));
 
     const Launched second = launchTracked(session, dir);

@@ -75,16 +75,6 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// Present with an empty value, as opposed to absent.
-bool keyWrittenEmpty(const std::string& profile) {
-    for (const std::string& line : linesOf(readFile(profile))) {
-        if (line == "HiddenWindows=") {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The file's text without the record's line and, when the comparison
 // spans two runs, without the thread id each new instance writes.
 std::string withoutRunLines(const std::string& text, bool acrossRuns = false) {
@@ -150,7 +140,7 @@ TEST(Recovery, KilledInstanceLeavesRecordAndNextStartShowsWindows) {
 
     app = startHushdesk(dir);
     EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "1111"; }));
-    EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+    EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
     EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(started, true));
 
     // The recovering instance starts like any other: the next switch hides.
@@ -184,7 +174,7 @@ TEST(Recovery, LeavesAloneWhatIsNoLongerTheRecordedHiddenWindow) {
     Launched app = startHushdesk(dir);
     EXPECT_TRUE(waitFor([&] { return IsWindowVisible(ours) != 0; }));
     EXPECT_EQ(visibility({foreign, shownAgain, ours}), "011");
-    EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+    EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
     EXPECT_TRUE(stillRunning(app));
     // It is still at work: the switch hides what the sentences select.
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
@@ -266,7 +256,7 @@ TEST(Recovery, DamagedRecordRestoresEachGoodEntryAndNothingElse) {
         EXPECT_TRUE(waitFor([&] { return IsWindowVisible(host.windows.back()) != 0; }))
             << "recorded: " << recordedIn(profile);
         EXPECT_EQ(visibility(host.windows), row.expected);
-        EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+        EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
         EXPECT_TRUE(stillRunning(app));
         killHushdesk(app);
         stopWindowHost(host);
@@ -330,7 +320,7 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
             << recordedIn(profile);
         ASSERT_TRUE(postCommand(app, WM_USER, 1));
         ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "11"; }));
-        EXPECT_TRUE(waitFor([&] { return keyWrittenEmpty(profile); })) << readFile(profile);
+        EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
         EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(started, true));
     }
     killHushdesk(app);
@@ -340,7 +330,56 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
     app = startHushdesk(dir);
     ASSERT_TRUE(settle(app));
     EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(stopped, true));
-    EXPECT_TRUE(keyWrittenEmpty(profile));
+    EXPECT_TRUE(recordWrittenEmpty(profile));
+    killHushdesk(app);
+    stopWindowHost(host);
+    removeTree(dir);
+}
+
+// The record follows the windows a moment after each switch. Switches that
+// keep coming must not hold it back: with one every few milliseconds for
+// well over its lag, the record is written while they still come.
+TEST(Recovery, AStreamOfSwitchesDoesNotHoldTheRecordBack) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-stream");
+    const std::string profile = profileIn(dir);
+    writeFile(profile, kSettings);
+    WindowHost host = startWindowHost({"Recov streamed"});
+    Launched app = startHushdesk(dir);
+    ASSERT_EQ(readFile(profile).find("HiddenWindows="), std::string::npos);
+
+    bool writtenDuringStream = false;
+    int switches = 0;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 1500; ++switches) {
+        ASSERT_TRUE(postCommand(app, WM_USER, 1));
+        pumpFor(5);
+        if (readFile(profile).find("HiddenWindows=") != std::string::npos) {
+            writtenDuringStream = true;
+            break;
+        }
+    }
+    EXPECT_TRUE(writtenDuringStream) << "no record after " << switches << " switches";
+    killHushdesk(app);
+    stopWindowHost(host);
+    removeTree(dir);
+}
+
+// The settings dialog runs a loop of its own: opening it writes the record
+// first, so hidden windows are on file while it is open.
+TEST(Recovery, OpeningTheDialogWritesTheRecordFirst) {
+    killStrayHushdesks();
+    const std::string dir = makeTempDir("recov-dialog");
+    const std::string profile = profileIn(dir);
+    writeFile(profile, kSettings);
+    WindowHost host = startWindowHost({"Recov under dialog"});
+    Launched app = startHushdesk(dir);
+    ASSERT_TRUE(postCommand(app, WM_USER, 1));
+    ASSERT_TRUE(postCommand(app, WM_USER, 0));
+    ASSERT_NE(findDialog(kDialogCaption, app.processId), nullptr);
+    EXPECT_EQ(recordedIn(profile), entriesFor(host.windows));
+    pumpFor(300);  // long past the record's lag
+    EXPECT_EQ(recordedIn(profile), entriesFor(host.windows));
+    EXPECT_EQ(visibility(host.windows), "0");
     killHushdesk(app);
     stopWindowHost(host);
     removeTree(dir);

@@ -71,6 +71,18 @@ std::string readFile(const std::string& path) {
     return content;
 }
 
+bool recordWrittenEmpty(const std::string& profile) {
+    const std::string text = "\n" + readFile(profile);
+    std::string::size_type at = 0;
+    while ((at = text.find("\nHiddenWindows=", at)) != std::string::npos) {
+        at += 15;
+        if (at == text.size() || text[at] == '\r' || text[at] == '\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -21,6 +21,9 @@ bool fileExists(const std::string& path);
 
 // Reads one key the way the program does (whole value, "" when absent).
 std::string iniValue(const std::string& path, const char* section, const char* key);
+// The profile holds the line "HiddenWindows=": the record written empty, as
+// opposed to never written.
+bool recordWrittenEmpty(const std::string& profile);
 
 // ---- waiting ------------------------------------------------------------
 
