@@ -22,32 +22,6 @@ inline std::string quietProfile(const std::string& windows, const std::string& e
            "\r\nShowSettingsOnStartup=0\r\nExcludeMode=" + excludeMode + "\r\n";
 }
 
-// Internal/HiddenWindows, read from one snapshot of the file. `readable` is
-// false while the snapshot lacks the thread id, i.e. caught mid-rewrite.
-struct HiddenRecord {
-    bool readable = false;
-    bool present = false;
-    std::string value;
-};
-
-inline HiddenRecord readHiddenRecord(const std::string& profile) {
-    HiddenRecord record;
-    std::vector<std::string> lines;
-    splitTokens(readFile(profile), "\r\n", lines);
-    bool internal = false;
-    for (const std::string& line : lines) {
-        if (!line.empty() && line[0] == '[') {
-            internal = line == "[Internal]";
-        } else if (internal && line.compare(0, 9, "ThreadId=") == 0) {
-            record.readable = true;
-        } else if (internal && line.compare(0, 14, "HiddenWindows=") == 0) {
-            record.present = true;
-            record.value = line.substr(14);
-        }
-    }
-    return record;
-}
-
 class HushdeskE2e : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -346,14 +346,14 @@ TEST(Recovery, AStreamOfSwitchesDoesNotHoldTheRecordBack) {
     writeFile(profile, kSettings);
     WindowHost host = startWindowHost({"Recov streamed"});
     Launched app = startHushdesk(dir);
-    ASSERT_EQ(readFile(profile).find("HiddenWindows="), std::string::npos);
+    ASSERT_FALSE(readHiddenRecord(profile).present);
 
     bool writtenDuringStream = false;
     int switches = 0;
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 1500; ++switches) {
         ASSERT_TRUE(postCommand(app, WM_USER, 1));
         pumpFor(5);
-        if (readFile(profile).find("HiddenWindows=") != std::string::npos) {
+        if (readHiddenRecord(profile).present) {
             writtenDuringStream = true;
             break;
         }

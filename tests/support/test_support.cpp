@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/settings.h"
+
 // ---- files --------------------------------------------------------------
 
 std::string makeTempDir(const char* tag) {
@@ -71,16 +73,27 @@ std::string readFile(const std::string& path) {
     return content;
 }
 
-bool recordWrittenEmpty(const std::string& profile) {
-    const std::string text = "\n" + readFile(profile);
-    std::string::size_type at = 0;
-    while ((at = text.find("\nHiddenWindows=", at)) != std::string::npos) {
-        at += 15;
-        if (at == text.size() || text[at] == '\r' || text[at] == '\n') {
-            return true;
+HiddenRecord readHiddenRecord(const std::string& profile) {
+    HiddenRecord record;
+    std::vector<std::string> lines;
+    splitTokens(readFile(profile), "\r\n", lines);
+    bool internal = false;
+    for (const std::string& line : lines) {
+        if (!line.empty() && line[0] == '[') {
+            internal = line == "[Internal]";
+        } else if (internal && line.compare(0, 9, "ThreadId=") == 0) {
+            record.readable = true;
+        } else if (internal && line.compare(0, 14, "HiddenWindows=") == 0) {
+            record.present = true;
+            record.value = line.substr(14);
         }
     }
-    return false;
+    return record;
+}
+
+bool recordWrittenEmpty(const std::string& profile) {
+    const HiddenRecord record = readHiddenRecord(profile);
+    return record.present && record.value.empty();
 }
 
 bool fileExists(const std::string& path) {

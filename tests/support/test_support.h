@@ -21,8 +21,16 @@ bool fileExists(const std::string& path);
 
 // Reads one key the way the program does (whole value, "" when absent).
 std::string iniValue(const std::string& path, const char* section, const char* key);
-// The profile holds the line "HiddenWindows=": the record written empty, as
-// opposed to never written.
+// Internal/HiddenWindows, read from one snapshot of the file. `readable` is
+// false while the snapshot lacks the thread id, i.e. caught mid-rewrite.
+struct HiddenRecord {
+    bool readable = false;
+    bool present = false;
+    std::string value;
+};
+
+HiddenRecord readHiddenRecord(const std::string& profile);
+// The record written empty, as opposed to never written.
 bool recordWrittenEmpty(const std::string& profile);
 
 // ---- waiting ------------------------------------------------------------
