@@ -13,7 +13,7 @@ deps:
 	@bash scripts/deps.sh
 
 build: deps
-	@cmake -S . -B $(W32) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake >/dev/null
+	@cmake -S . -B $(W32) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DHUSHDESK_TESTS=ON >/dev/null
 	cmake --build $(W32) -j$(JOBS)
 	@cmake -S . -B $(W64) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DHUSHDESK_TESTS=ON >/dev/null
 	cmake --build $(W64) -j$(JOBS)

@@ -10,9 +10,18 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
+source "$hushdesk_root/scripts/wine32-route.sh"
+
 prepare_wineprefix() {
   if [ -f "$WINEPREFIX/.hushdesk-ready" ]; then
-    return 0
+    # A prefix made before 32-bit Wine was installed cannot run the shipped
+    # exe: make it again.
+    if [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] || ! wine32_runs; then
+      return 0
+    fi
+    echo "The Wine prefix $WINEPREFIX has no 32-bit part: making it again."
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
   fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   echo "Creating the Wine prefix $WINEPREFIX (once)..."

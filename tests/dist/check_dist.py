@@ -75,12 +75,6 @@ def check_exe(arch, data):
               f"{pe.OPTIONAL_HEADER.Subsystem})")
     imports = [entry.dll.decode("ascii", "replace").lower()
                for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
-    # comctl32 is delay-loaded (the settings dialog loads it); GNU ld leaves
-    # the delay-import directory empty, so its name in the image counts.
-    imports += [entry.dll.decode("ascii", "replace").lower()
-                for entry in getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", [])]
-    if b"comctl32.dll\0" in bytes(pe.__data__).lower():
-        imports.append("comctl32.dll")
     if not imports:
         fault(f"{arch}: Hushdesk.exe imports nothing; not the real program?")
     for dll in imports:

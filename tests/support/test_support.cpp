@@ -263,9 +263,42 @@ static std::string moduleDir() {
     return dir.substr(0, dir.find_last_of("\\/"));
 }
 
-std::string hushdeskExe() {
+// The exe under test: HUSHDESK_EXE names it (ctest runs each test once per
+// build); by default the build's own exe beside the tests' folder.
+static std::string exeUnderTest() {
+    char named[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("HUSHDESK_EXE", named, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        std::string path = named;
+        for (char& c : path) {
+            if (c == '/') {
+                c = '\\';
+            }
+        }
+        return path;
+    }
     const std::string dir = moduleDir();
     return dir.substr(0, dir.find_last_of("\\/")) + "\\Hushdesk.exe";
+}
+
+std::string hushdeskExe() {
+    static const std::string exe = [] {
+        const std::string path = exeUnderTest();
+        DWORD kind = 0;
+        const char* bits = !GetBinaryTypeA(path.c_str(), &kind) ? "not found"
+                           : kind == SCS_64BIT_BINARY           ? "64-bit"
+                           : kind == SCS_32BIT_BINARY           ? "32-bit"
+                                                                : "unknown kind";
+        std::printf("[ exe      ] %s (%s)\n", path.c_str(), bits);
+        std::fflush(stdout);
+        return path;
+    }();
+    return exe;
+}
+
+bool hushdeskIs64Bit() {
+    DWORD kind = 0;
+    return GetBinaryTypeA(hushdeskExe().c_str(), &kind) && kind == SCS_64BIT_BINARY;
 }
 
 std::string profileIn(const std::string& dir, const char* exeName) {

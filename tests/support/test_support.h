@@ -63,7 +63,12 @@ std::string visibility(const std::vector<HWND>& windows);
 
 // ---- the real program ---------------------------------------------------
 
-std::string hushdeskExe();  // the built Hushdesk.exe beside the tests' folder
+// The Hushdesk.exe under test (HUSHDESK_EXE, else the build's own), named
+// in the test's output the first time it is asked for.
+std::string hushdeskExe();
+// Whether it is the 64-bit build: a 32-bit Hushdesk gets only the low half
+// of a wParam posted from here.
+bool hushdeskIs64Bit();
 
 struct Launched {
     HANDLE process = nullptr;
