@@ -9,8 +9,9 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 source "$root/scripts/wine-env.sh"
 prepare_wineprefix
-# Run the 64-bit build: this kernel has no 32-bit Wine. It keeps its INI
-# beside the exe in build/win64.
-cd "$root/build/win64"
+# The 32-bit exe, the one users download. It keeps its INI beside it in
+# build/win32.
+wine32_route
+cd "$root/build/win32"
 echo "Hushdesk runs: Ctrl+F8 hides/shows, Ctrl+Alt+F8 opens the settings."
 exec "$WINE" ./Hushdesk.exe

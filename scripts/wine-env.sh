@@ -5,8 +5,11 @@ hushdesk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${HUSHDESK_WINEPREFIX:-$hushdesk_root/build/wineprefix}
 export WINEDEBUG=-all
 export WINEARCH=win64
-# No Mono or Gecko install prompts: nothing here needs them.
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+# No Mono or Gecko install prompts: nothing here needs them. No debugger
+# either: a program that crashes ends at once, its exit code the low byte of
+# the exception code (5 for an access violation), instead of waiting in
+# winedbg.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winedbg.exe=d"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 

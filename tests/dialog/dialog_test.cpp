@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 #include <string>
@@ -535,6 +536,51 @@ TEST_F(SettingsDialog, HelpWithoutTheHelpFileSaysSo) {
         EXPECT_TRUE(running(app));
     }
     EXPECT_EQ(readFile(profile), before);
+}
+
+// Beside Hushdesk.chm, Help hands the file to the system's viewer (here
+// Wine's hh.exe, through the .chm association) and reports nothing.
+static std::vector<DWORD> helpViewers() {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (_stricmp(entry.szExeFile, "hh.exe") == 0) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+static void endHelpViewers() {
+    for (DWORD id : helpViewers()) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (process) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
+
+TEST_F(SettingsDialog, HelpOpensTheHelpFileBesideIt) {
+    const std::string exe = hushdeskExe();
+    const std::string chm = exe.substr(0, exe.find_last_of('\\')) + "\\Hushdesk.chm";
+    ASSERT_TRUE(fileExists(chm)) << chm << " is built beside the exe";
+    ASSERT_TRUE(CopyFileA(chm.c_str(), (dir + "\\Hushdesk.chm").c_str(), FALSE));
+    endHelpViewers();
+    HWND dialog = launchWithDialog("[General]\r\nShowSettingsOnStartup=1\r\n");
+    ASSERT_NE(dialog, nullptr);
+
+    clickButton(dialog, kHelp);
+    EXPECT_TRUE(waitFor([] { return !helpViewers().empty(); })) << "no help viewer started";
+    EXPECT_EQ(findMessageBox("Error", "Hushdesk.chm not found", app.processId, 500), nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(running(app));
+    endHelpViewers();
 }
 
 // ---- the dialog of the first start -------------------------------------------

@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Checks the release archives that scripts/dist.sh makes.
 
-    check_dist.py WIN32_BUILD_DIR WIN64_BUILD_DIR
+    check_dist.py WIN32_BUILD_DIR WIN64_BUILD_DIR [START_TEST_EXE]
 
 Runs scripts/dist.sh into a temporary folder and checks each zip: exactly
 Hushdesk.exe, Hushdesk.chm and README.txt at its root; the exe a GUI
 program of the right architecture that needs no DLL beyond the system's;
 the help a real compiled HTML help file that holds every page; the README
-in CR LF. Exits 1 with a message per fault.
+in CR LF. Given START_TEST_EXE (tests/dist/start_test.cpp), it then
+unpacks each zip into a fresh folder and has that test start the exe there
+under Wine. Exits 1 with a message per fault.
 """
 
 import html.parser
@@ -23,6 +25,7 @@ import pefile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DIST = os.path.join(ROOT, "scripts", "dist.sh")
+WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 HELP = os.path.join(ROOT, "help")
 README = os.path.join(ROOT, "docs", "README.txt")
 LAYOUT = ["Hushdesk.exe", "Hushdesk.chm", "README.txt"]
@@ -250,6 +253,22 @@ def check_zip(arch, path, build):
             fault(f"{arch}: README.txt is not docs/README.txt")
 
 
+def start_unpacked(arch, path, temp, start_test):
+    """Unpacks the zip into a fresh folder and starts its exe there, as a user
+    would: the settings dialog must come up, and a second start hand off."""
+    folder = os.path.join(temp, f"unpacked-{arch}")
+    os.mkdir(folder)
+    with zipfile.ZipFile(path) as archive:
+        archive.extractall(folder)
+    env = dict(os.environ, HUSHDESK_EXE="Z:" + os.path.join(folder, "Hushdesk.exe"))
+    result = subprocess.run([WINE_RUN, start_test], env=env, capture_output=True, text=True)
+    if result.returncode != 0:
+        print(result.stdout.replace("\r\n", "\n") + result.stderr)
+        fault(f"{arch}: the exe unpacked from {os.path.basename(path)} did not start as it should")
+    else:
+        print(f"{arch}: the unpacked exe shows its dialog and hands off to itself")
+
+
 def run_dist(out, win32, win64):
     return subprocess.run(["bash", DIST, out, win32, win64], capture_output=True, text=True)
 
@@ -270,9 +289,10 @@ def check_missing_help(temp, win32, win64):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         print(__doc__)
         return 2
+    start_test = sys.argv[3] if len(sys.argv) == 4 else None
     builds = {"win32": os.path.abspath(sys.argv[1]), "win64": os.path.abspath(sys.argv[2])}
     for arch, build in builds.items():
         for name in ("Hushdesk.exe", "Hushdesk.chm"):
@@ -295,6 +315,8 @@ def main():
             path = os.path.join(out, f"Hushdesk-{version}-{arch}.zip")
             if os.path.isfile(path):
                 check_zip(arch, path, build)
+                if start_test:
+                    start_unpacked(arch, path, temp, start_test)
         check_missing_help(temp, builds["win32"], builds["win64"])
     if faults:
         print(f"{len(faults)} fault(s)")

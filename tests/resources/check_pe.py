@@ -1,7 +1,7 @@
-"""Checks a built Hushdesk.exe from the Linux side, where the 32-bit exe
-cannot be loaded: its PE kind, the DLLs it imports, its manifest and, given
-the other build's exe, that both carry the same resources apart from the
-manifest (resources_test.cpp checks the 64-bit exe's in detail).
+"""Checks a built Hushdesk.exe's image from the Linux side: its PE kind, the
+DLLs it imports, its manifest and, given the other build's exe, that both
+carry the same resources apart from the manifest (resources_test.cpp reads
+each exe's resources in detail, through the system).
 
     check_pe.py --arch x86|amd64 EXE [--same-resources-as OTHER_EXE]
 

@@ -1,7 +1,6 @@
-// The resources of the built 64-bit Hushdesk.exe, read the way Windows reads
+// The resources of the Hushdesk.exe under test, read the way Windows reads
 // them: the module loaded as a data file, each resource looked up under its
 // language, the version block through the version API.
-// (tests/resources/check_pe.py checks that the 32-bit exe carries the same.)
 
 #include <gtest/gtest.h>
 
