@@ -2,10 +2,16 @@
 // in one run, every figure the median of several runs. Not a test: it asserts
 // nothing and only prints the table (scripts/bench.sh runs it under Wine).
 //
-//   hushdesk_bench --hushdesk X.exe --minimal M.exe [--hushdesk32 Y.exe]
+//   hushdesk_bench --hushdesk X.exe --minimal M.exe
+//                  [--hushdesk32 Y.exe --minimal32 N.exe --bench32 B.exe]
 //                  [--runs R] [--cycles C] [--cycle-windows W] [--batch B]
 //                  [--only startup,idle,passes,cycles,sizes]
 //   hushdesk_bench --reference SENTENCE EVENT   (the reference switcher, a child)
+//
+// Each exe is measured against yardsticks of its own bitness: the 64-bit
+// Hushdesk against the 64-bit bench_minimal and this program as reference
+// switcher, the 32-bit one (the exe users download) against the 32-bit
+// builds of both (--minimal32, --bench32).
 //
 // Hide and restore are timed from the posted WM_USER to the moment the last
 // of the N windows has changed visibility, as seen by the thread that owns
@@ -672,7 +678,7 @@ static int runReference(const char* sentence, const char* readyEvent) {
 // ---- the table ------------------------------------------------------------
 
 struct Row {
-    std::string what;
+    std::string what;  // a heading when `verdict` is null
     std::string hushdesk;
     std::string yardstick;
     double ratio;  // < 0: no ratio
@@ -687,6 +693,12 @@ struct Worst {
 };
 static Worst worstTargeted;  // over the rows that have a target
 static Worst worstAgainstHotKey;
+static std::string buildUnderTest;  // names the build in the worst ratios
+
+// A heading above the rows of one build.
+static void addHeading(const std::string& text) {
+    rows.push_back({text, "", "", -1.0, "", nullptr});
+}
 
 static std::string formatNumber(const char* format, double value) {
     char text[64];
@@ -713,10 +725,10 @@ static void addRatioRow(const std::string& what, double hushdesk, double yardsti
                     : hushdesk >= 0.0 && ratio <= limit ? "ok"
                                                         : "MISSED"});
     if (targeted && ratio > worstTargeted.ratio) {
-        worstTargeted = {ratio, what};
+        worstTargeted = {ratio, buildUnderTest + ": " + what};
     }
     if (what == kAgainstHotKey && ratio > worstAgainstHotKey.ratio) {
-        worstAgainstHotKey = {ratio, rows[rows.size() - 2].what};
+        worstAgainstHotKey = {ratio, buildUnderTest + ": " + rows[rows.size() - 2].what};
     }
 }
 
@@ -726,6 +738,10 @@ static void printTable() {
                 "target", "");
     std::printf("%s\n", rule.c_str());
     for (const Row& row : rows) {
+        if (!row.verdict) {
+            std::printf("%s\n", row.what.c_str());
+            continue;
+        }
         const std::string ratio = row.ratio >= 0.0 ? formatNumber("%.2f", row.ratio) : "";
         std::printf("%-48s %14s %14s %7s %10s  %s\n", row.what.c_str(), row.hushdesk.c_str(),
                     row.yardstick.c_str(), ratio.c_str(), row.target.c_str(), row.verdict);
@@ -739,6 +755,8 @@ struct Options {
     std::string hushdesk;
     std::string minimal;
     std::string hushdesk32;
+    std::string minimal32;
+    std::string bench32;
     int runs = 7;
     int cycles = 10000;
     int cycleWindows = 3;
@@ -1019,6 +1037,10 @@ static bool parseOptions(int argc, char** argv, Options& options) {
             options.minimal = value;
         } else if (name == "--hushdesk32") {
             options.hushdesk32 = value;
+        } else if (name == "--minimal32") {
+            options.minimal32 = value;
+        } else if (name == "--bench32") {
+            options.bench32 = value;
         } else if (name == "--runs") {
             options.runs = std::max(5, std::atoi(value));
         } else if (name == "--cycles") {
@@ -1033,41 +1055,40 @@ static bool parseOptions(int argc, char** argv, Options& options) {
             return false;
         }
     }
-    return !options.hushdesk.empty() && !options.minimal.empty();
+    const bool with32 = !options.hushdesk32.empty();
+    return !options.hushdesk.empty() && !options.minimal.empty() &&
+           with32 == !options.minimal32.empty() && with32 == !options.bench32.empty();
 }
 
-int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--reference") == 0) {
-        return runReference(argv[2], argv[3]);
-    }
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::printf(
-            "usage: hushdesk_bench --hushdesk X.exe --minimal M.exe [--hushdesk32 Y.exe]\n"
-            "         [--runs R] [--cycles C] [--cycle-windows W] [--batch B]\n"
-            "         [--only startup,idle,passes,cycles,sizes]\n");
-        return 2;
-    }
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const double benchStart = nowMs();
-    const std::string root = tempRoot();
+// One exe under test with its yardsticks, all of one bitness.
+struct Build {
+    const char* label;  // "64-bit" or "32-bit"
+    const char* folder;
+    std::string hushdesk;
+    std::string minimal;
+    std::string bench;  // this program, run as the reference switcher
+};
+
+// Start-up, idle cost, memory, passes and cycles of one build. False when
+// it could not be measured at all.
+static bool benchBuild(const Build& build, const Options& options, const std::string& root) {
+    buildUnderTest = build.label;
+    addHeading(std::string(build.label) + " Hushdesk.exe (" + build.hushdesk + ")");
+    std::printf("== %s Hushdesk.exe against %s yardsticks\n", build.label, build.label);
     Contenders all;
     Program reference;
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     all.minimalHotKey.arguments = " --hotkey";
-    if (!copyInto(options.hushdesk, makeDir(root, "hushdesk"), "Hushdesk.exe", all.hushdesk.exe) ||
-        !copyInto(options.minimal, makeDir(root, "minimal"), "Minimal.exe", all.minimal.exe) ||
-        !copyInto(options.minimal, makeDir(root, "minimal-hotkey"), "Minimal.exe",
+    const std::string base = root + "\\" + build.folder;
+    CreateDirectoryA(base.c_str(), nullptr);
+    if (!copyInto(build.hushdesk, makeDir(base, "hushdesk"), "Hushdesk.exe", all.hushdesk.exe) ||
+        !copyInto(build.minimal, makeDir(base, "minimal"), "Minimal.exe", all.minimal.exe) ||
+        !copyInto(build.minimal, makeDir(base, "minimal-hotkey"), "Minimal.exe",
                   all.minimalHotKey.exe) ||
-        !copyInto(self, makeDir(root, "reference"), "Reference.exe", reference.exe)) {
-        return 1;
+        !copyInto(build.bench, makeDir(base, "reference"), "Reference.exe", reference.exe)) {
+        return false;
     }
     writeText(iniBeside(all.hushdesk.exe), std::string("[General]\r\nWindows=") + kSentence +
                                                "|\r\nShowSettingsOnStartup=0\r\nExcludeMode=0\r\n");
-    std::printf(
-        "Hushdesk benchmark: every figure the median of at least %d runs; %d memory cycles\n",
-        options.runs, options.cycles);
 
     if (runsPhase(options, "startup")) {
         std::printf("start-up...\n");
@@ -1080,7 +1101,7 @@ int main(int argc, char** argv) {
         stop(all.hushdesk);
         stop(all.minimal);
         stop(all.minimalHotKey);
-        return 1;
+        return false;
     }
     if (runsPhase(options, "idle")) {
         measureIdle(all);
@@ -1123,8 +1144,49 @@ int main(int argc, char** argv) {
                       options.batch);
     }
     stop(all.hushdesk);
+    return true;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--reference") == 0) {
+        return runReference(argv[2], argv[3]);
+    }
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::printf(
+            "usage: hushdesk_bench --hushdesk X.exe --minimal M.exe\n"
+            "         [--hushdesk32 Y.exe --minimal32 N.exe --bench32 B.exe]\n"
+            "         [--runs R] [--cycles C] [--cycle-windows W] [--batch B]\n"
+            "         [--only startup,idle,passes,cycles,sizes]\n");
+        return 2;
+    }
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const double benchStart = nowMs();
+    const std::string root = tempRoot();
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::printf(
+        "Hushdesk benchmark: every figure the median of at least %d runs; %d memory cycles\n",
+        options.runs, options.cycles);
+
+    // The shipped 32-bit exe first: it is the one that matters most.
+    std::vector<Build> builds;
+    if (!options.hushdesk32.empty()) {
+        builds.push_back(
+            {"32-bit", "win32", options.hushdesk32, options.minimal32, options.bench32});
+    }
+    builds.push_back({"64-bit", "win64", options.hushdesk, options.minimal, self});
+    bool measured = true;
+    for (const Build& build : builds) {
+        if (!benchBuild(build, options, root)) {
+            std::printf("the %s build could not be measured\n", build.label);
+            measured = false;
+        }
+    }
 
     if (runsPhase(options, "sizes")) {
+        buildUnderTest = "both";
+        addHeading("Both exes");
         measureSizes(options);
     }
     printTable();
@@ -1133,5 +1195,5 @@ int main(int argc, char** argv) {
     std::printf("worst ratio: %.2f (%s); whole run %.0f s\n", worstTargeted.ratio,
                 worstTargeted.what.c_str(), (nowMs() - benchStart) / 1000.0);
     removeTree(root);
-    return 0;
+    return measured ? 0 : 1;
 }

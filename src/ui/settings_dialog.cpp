@@ -120,10 +120,45 @@ static void onCommand(HWND dialog, int id) {
     }
 }
 
+// comctl32 and shell32 serve the dialog alone, so they are loaded when it
+// first needs them, not at start-up: the waiting program would carry them for
+// nothing (under Wine, a fifth more working set and half more private
+// bytes). Looked up by name, they leave no import slot for a linker to get
+// wrong, as an i686 delay-load stub once did.
+static FARPROC dialogFunction(const char* dll, const char* name) {
+    HMODULE module = LoadLibraryA(dll);  // kept for the rest of the run
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+template <typename Function>
+static Function functionFrom(const char* dll, const char* name) {
+    // Through void*: the generic FARPROC type does not match the real one.
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(dialogFunction(dll, name)));
+}
+
+static void initCommonControls() {
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const InitFunction init =
+        functionFrom<InitFunction>("comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_HOTKEY_CLASS | ICC_BAR_CLASSES};
+    if (init) {
+        init(&controls);
+    }
+}
+
+static HINSTANCE shellOpen(HWND dialog, const char* file) {
+    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    static const ShellExecuteFunction shellExecute =
+        functionFrom<ShellExecuteFunction>("shell32.dll", "ShellExecuteA");
+    if (!shellExecute) {
+        return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    }
+    return shellExecute(dialog, "open", file, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 static void openHelp(HWND dialog) {
     // Relative on purpose: the help file is looked for in the current folder.
-    const HINSTANCE result =
-        ShellExecuteA(dialog, "open", "Hushdesk.chm", nullptr, nullptr, SW_SHOWNORMAL);
+    const HINSTANCE result = shellOpen(dialog, "Hushdesk.chm");
     if (reinterpret_cast<INT_PTR>(result) == SE_ERR_FNF) {
         MessageBoxA(dialog, "Hushdesk.chm not found", "Error", MB_ICONERROR);
     }
@@ -147,7 +182,6 @@ static INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wPa
 
 void openSettingsDialog() {
     activateHotKeys(false);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_HOTKEY_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    initCommonControls();
     DialogBoxParamA(appInstance(), MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
 }

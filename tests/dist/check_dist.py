@@ -83,7 +83,7 @@ def check_exe(arch, data):
     for dll in imports:
         if dll not in SYSTEM_DLLS and not dll.startswith(SYSTEM_PREFIXES):
             fault(f"{arch}: Hushdesk.exe needs {dll}, which Windows does not ship")
-    for required in ("kernel32.dll", "user32.dll", "comctl32.dll"):
+    for required in ("kernel32.dll", "user32.dll"):
         if required not in imports:
             fault(f"{arch}: Hushdesk.exe does not import {required}")
     # The name of the zip says which release it is; so must the exe.

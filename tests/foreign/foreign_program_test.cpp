@@ -16,7 +16,8 @@
 
 namespace {
 
-const char kSettings[] = "[General]\r\nWindows=- Notepad|Foreign host|\r\nShowSettingsOnStartup=0\r\n";
+const char kSettings[] =
+    "[General]\r\nWindows=- Notepad|Foreign host|\r\nShowSettingsOnStartup=0\r\n";
 
 struct Found {
     DWORD processId;
@@ -96,8 +97,8 @@ protected:
         waitFor([&] {
             found.window = nullptr;
             EnumWindows(findVisibleWindowOf, reinterpret_cast<LPARAM>(&found));
-            return found.window != nullptr && windowText(found.window).find("- Notepad") !=
-                                                   std::string::npos;
+            return found.window != nullptr &&
+                   windowText(found.window).find("- Notepad") != std::string::npos;
         });
         return found.window;
     }

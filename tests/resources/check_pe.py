@@ -25,8 +25,11 @@ RT_MANIFEST = 24
 
 # Every exe needs these and nothing beyond the system's own DLLs: a C++
 # runtime DLL that slipped in would not be there on the user's machine.
-REQUIRED_DLLS = {"kernel32.dll", "user32.dll", "comctl32.dll", "shell32.dll", "msvcrt.dll"}
+REQUIRED_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll"}
 SYSTEM_DLLS = REQUIRED_DLLS | {"advapi32.dll", "gdi32.dll", "ntdll.dll"}
+# The settings dialog loads these by name when it first needs them; imported,
+# they would weigh on the waiting program.
+ON_DEMAND_DLLS = {"comctl32.dll", "shell32.dll"}
 
 ASM = "{urn:schemas-microsoft-com:asm.v1}"
 
@@ -69,6 +72,9 @@ def check_imports(pe):
     check(not delayed, "delay-loaded: %s" % [entry.dll for entry in delayed])
     check(REQUIRED_DLLS <= dlls, "missing imports: %s" % sorted(REQUIRED_DLLS - dlls))
     check(dlls <= SYSTEM_DLLS, "unexpected imports: %s" % sorted(dlls - SYSTEM_DLLS))
+    image = bytes(pe.__data__).lower()
+    for dll in sorted(ON_DEMAND_DLLS):
+        check(dll.encode("ascii") + b"\0" in image, "%s is not named for loading" % dll)
 
 
 def check_manifest(found, arch):
