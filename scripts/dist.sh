@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Packs the release: one zip per architecture, each holding exactly
 # Hushdesk.exe, Hushdesk.chm and README.txt at its root. It builds nothing:
-# it takes what `make build` left in the build folders.
+# it takes what `make release` (or `make build`) left in the build folders.
 #
 #   scripts/dist.sh [OUT_DIR [WIN32_BUILD_DIR WIN64_BUILD_DIR]]
 #
@@ -28,10 +28,10 @@ version=$(sed -n 's/^project(Hushdesk VERSION \([0-9]*\.[0-9]*\).*/\1/p' CMakeLi
 # Every input is checked before anything is written.
 [ -f "$readme" ] || fail "$readme is missing"
 for dir in "$win32" "$win64"; do
-  [ -d "$dir" ] || fail "build folder $dir is missing: run 'make build' first"
-  [ -f "$dir/Hushdesk.exe" ] || fail "$dir/Hushdesk.exe is missing: run 'make build' first"
+  [ -d "$dir" ] || fail "build folder $dir is missing: run 'make release' first"
+  [ -f "$dir/Hushdesk.exe" ] || fail "$dir/Hushdesk.exe is missing: run 'make release' first"
   [ -f "$dir/Hushdesk.chm" ] ||
-    fail "$dir/Hushdesk.chm is missing: the help is built from help/Hushdesk.hhp by chmcmd (fp-utils); run 'make build' again once help/ is in place"
+    fail "$dir/Hushdesk.chm is missing: the help is built from help/Hushdesk.hhp by chmcmd (fp-utils); run 'make release' again once help/ is in place"
 done
 
 mkdir -p "$out"
