@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs the release: one zip per architecture, each holding exactly
 # Hushdesk.exe, Hushdesk.chm and README.txt at its root. It builds nothing:
-# it takes what `make release` (or `make build`) left in the build folders.
+# it takes what `make release` (or `make build`) left in the build folders,
+# the version included.
 #
 #   scripts/dist.sh [OUT_DIR [WIN32_BUILD_DIR WIN64_BUILD_DIR]]
 #
@@ -14,25 +15,30 @@ cd "$root"
 out=${1:-dist}
 win32=${2:-build/win32}
 win64=${3:-build/win64}
-readme=docs/README.txt
 
 fail() {
   echo "dist: $*" >&2
   exit 1
 }
 
-# The release number is the project's major.minor (0.2.0 -> 0.2).
-version=$(sed -n 's/^project(Hushdesk VERSION \([0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || fail "cannot read the version from CMakeLists.txt"
+# The release name CMake generated from project() (0.2.0 -> 0.2).
+release_name() {
+  sed -n 's/^#define HUSHDESK_RELEASE "\(.*\)"$/\1/p' "$1/generated/hushdesk_version.h" 2>/dev/null
+}
 
 # Every input is checked before anything is written.
-[ -f "$readme" ] || fail "$readme is missing"
 for dir in "$win32" "$win64"; do
   [ -d "$dir" ] || fail "build folder $dir is missing: run 'make release' first"
   [ -f "$dir/Hushdesk.exe" ] || fail "$dir/Hushdesk.exe is missing: run 'make release' first"
   [ -f "$dir/Hushdesk.chm" ] ||
     fail "$dir/Hushdesk.chm is missing: the help is built from help/Hushdesk.hhp by chmcmd (fp-utils); run 'make release' again once help/ is in place"
+  [ -f "$dir/README.txt" ] || fail "$dir/README.txt is missing: run 'make release' first"
+  [ -n "$(release_name "$dir")" ] ||
+    fail "$dir has no generated version (generated/hushdesk_version.h): run 'make release' first"
 done
+version=$(release_name "$win32")
+[ "$(release_name "$win64")" = "$version" ] ||
+  fail "the build folders hold different versions ($version and $(release_name "$win64")): run 'make release' again"
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -48,9 +54,8 @@ pack() {
   local name="Hushdesk-$version-$arch.zip"
   local files="$stage/$arch"
   mkdir -p "$files"
-  cp "$dir/Hushdesk.exe" "$dir/Hushdesk.chm" "$files/"
-  # Notepad wants CR LF; take any line ending in and give CR LF out.
-  sed -e 's/\r$//' -e 's/$/\r/' "$readme" >"$files/README.txt"
+  # README.txt comes with CR LF from CMake, for Notepad.
+  cp "$dir/Hushdesk.exe" "$dir/Hushdesk.chm" "$dir/README.txt" "$files/"
   chmod 0644 "$files"/*
   touch -d "$stamp" "$files"/*
   (cd "$files" && cmake -E tar cf "$stage/$name" --format=zip --mtime="$stamp" \

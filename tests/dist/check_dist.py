@@ -52,9 +52,13 @@ def fault(message):
 
 
 def project_version():
+    """The release name (0.2.0 is "0.2", 0.2.1 "0.2.1") and (major, minor)."""
     with open(os.path.join(ROOT, "CMakeLists.txt")) as cmake:
-        match = re.search(r"project\(Hushdesk VERSION (\d+)\.(\d+)", cmake.read())
-    return match.group(1) + "." + match.group(2), (int(match.group(1)), int(match.group(2)))
+        match = re.search(r"project\(Hushdesk VERSION ([\d.]+)", cmake.read())
+    numbers = [int(part) for part in match.group(1).split(".")]
+    while len(numbers) > 2 and numbers[-1] == 0:
+        numbers.pop()
+    return ".".join(map(str, numbers)), (numbers[0], numbers[1])
 
 
 # ---- the exe -------------------------------------------------------------
@@ -252,6 +256,9 @@ def check_zip(arch, path, build):
             fault(f"{arch}: README.txt does not end every line with CR LF")
         with open(README, "rb") as source:
             plain = source.read().replace(b"\r\n", b"\n")
+        title = f"Hushdesk {project_version()[0]}".encode()
+        plain = plain.replace(b"@HUSHDESK_README_TITLE@", title)
+        plain = plain.replace(b"@HUSHDESK_README_UNDERLINE@", b"=" * len(title))
         if text.replace(b"\r\n", b"\n") != plain:
             fault(f"{arch}: README.txt is not docs/README.txt")
 
