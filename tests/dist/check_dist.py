@@ -17,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 
 import pefile
@@ -26,7 +27,6 @@ DIST = os.path.join(ROOT, "scripts", "dist.sh")
 HELP = os.path.join(ROOT, "help")
 README = os.path.join(ROOT, "docs", "README.txt")
 LAYOUT = ["Hushdesk.exe", "Hushdesk.chm", "README.txt"]
-FIXED_DATE = (2024, 1, 1, 0, 0, 0)
 
 # What a Windows install always has. The C++ runtime is linked in, so its
 # DLLs (libstdc++, libgcc, libwinpthread) must not appear.
@@ -59,6 +59,16 @@ def project_version():
     while len(numbers) > 2 and numbers[-1] == 0:
         numbers.pop()
     return ".".join(map(str, numbers)), (numbers[0], numbers[1])
+
+
+def release_date():
+    """The date of every member: the commit's time (or SOURCE_DATE_EPOCH) in
+    UTC, to the two seconds a zip can tell."""
+    epoch = os.environ.get("SOURCE_DATE_EPOCH") or subprocess.run(
+        ["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True, text=True,
+        check=True).stdout
+    date = time.gmtime(int(epoch))[:6]
+    return date[:5] + (date[5] // 2 * 2,)
 
 
 # ---- the exe -------------------------------------------------------------
@@ -237,8 +247,9 @@ def check_zip(arch, path, build):
         if names != LAYOUT:
             fault(f"{arch}: the zip holds {names}, not exactly {LAYOUT}")
         for info in archive.infolist():
-            if info.date_time != FIXED_DATE:
-                fault(f"{arch}: {info.filename} is dated {info.date_time}, not the fixed date")
+            if info.date_time != release_date():
+                fault(f"{arch}: {info.filename} is dated {info.date_time}, not the commit's "
+                      f"{release_date()}")
         if archive.testzip() is not None:
             fault(f"{arch}: the zip is damaged ({archive.testzip()})")
         contents = {name: archive.read(name) for name in names if name in LAYOUT}
