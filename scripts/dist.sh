@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Packs the release: one zip per architecture, each holding exactly
-# Hushdesk.exe, Hushdesk.chm and README.txt at its root. It builds nothing:
-# it takes what `make release` (or `make build`) left in the build folders,
-# the version included.
+# Hushdesk.exe, Hushdesk.chm and README.txt at its root, and SHA256SUMS for
+# both zips. It builds nothing: it takes what `make release` (or `make
+# build`) left in the build folders, the version included.
 #
 #   scripts/dist.sh [OUT_DIR [WIN32_BUILD_DIR WIN64_BUILD_DIR]]
 #
@@ -80,10 +80,12 @@ EOF
 }
 
 names=$(pack win32 "$win32" && pack win64 "$win64")
+# The checksums `sha256sum -c SHA256SUMS` verifies, beside the zips.
+(cd "$stage" && sha256sum $names >SHA256SUMS)
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-for name in $names; do
+for name in $names SHA256SUMS; do
   mv -f "$stage/$name" "$out/$name"
   echo "dist: $out/$name"
 done

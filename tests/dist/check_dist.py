@@ -7,9 +7,10 @@ Runs scripts/dist.sh into a temporary folder and checks each zip: exactly
 Hushdesk.exe, Hushdesk.chm and README.txt at its root; the exe a GUI
 program of the right architecture that needs no DLL beyond the system's;
 the help a real compiled HTML help file that holds every page; the README
-in CR LF. Exits 1 with a message per fault.
+in CR LF; SHA256SUMS right for both zips. Exits 1 with a message per fault.
 """
 
+import hashlib
 import html.parser
 import os
 import re
@@ -274,6 +275,26 @@ def check_zip(arch, path, build):
             fault(f"{arch}: README.txt is not docs/README.txt")
 
 
+def check_sums(out, zips):
+    """SHA256SUMS in the form `sha256sum -c` reads, one line a zip."""
+    path = os.path.join(out, "SHA256SUMS")
+    if not os.path.isfile(path):
+        return
+    lines = []
+    for name in zips:
+        if os.path.isfile(os.path.join(out, name)):
+            with open(os.path.join(out, name), "rb") as archive:
+                lines.append(f"{hashlib.sha256(archive.read()).hexdigest()}  {name}\n")
+    with open(path, encoding="ascii") as sums:
+        written = sums.read()
+    if written != "".join(lines):
+        fault(f"SHA256SUMS holds {written!r}, not {''.join(lines)!r}")
+    verify = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=out,
+                            capture_output=True, text=True)
+    if verify.returncode != 0:
+        fault(f"sha256sum -c SHA256SUMS fails: {verify.stdout}{verify.stderr}")
+
+
 def run_dist(out, win32, win64):
     return subprocess.run(["bash", DIST, out, win32, win64], capture_output=True, text=True)
 
@@ -312,9 +333,11 @@ def main():
             print(result.stdout + result.stderr)
             fault(f"dist.sh failed with exit code {result.returncode}")
             return 1
-        expected = sorted(f"Hushdesk-{version}-{arch}.zip" for arch in builds)
+        zips = sorted(f"Hushdesk-{version}-{arch}.zip" for arch in builds)
+        expected = sorted(zips + ["SHA256SUMS"])
         if sorted(os.listdir(out)) != expected:
             fault(f"dist.sh wrote {sorted(os.listdir(out))}, not {expected}")
+        check_sums(out, zips)
         for arch, build in builds.items():
             path = os.path.join(out, f"Hushdesk-{version}-{arch}.zip")
             if os.path.isfile(path):
