@@ -2,9 +2,10 @@
 # placed beside the exe. Skipped where chmcmd or Python 3 is missing.
 #
 # The pages and the project file name the version as @HUSHDESK_RELEASE@:
-# they are configured into help/ in the build folder first, and chmcmd
-# compiles that copy. chmcmd writes into its working folder and reads the
-# pages relative to the project file.
+# they are configured into help/ in the build folder first, together with
+# the committed screenshot of the settings dialog (docs/screenshot.png, which
+# `make screenshot` redraws), and chmcmd compiles that copy. chmcmd writes
+# into its working folder and reads the pages relative to the project file.
 find_program(HUSHDESK_CHMCMD chmcmd)
 find_package(Python3 COMPONENTS Interpreter)
 if(HUSHDESK_CHMCMD AND Python3_Interpreter_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/help/Hushdesk.hhp)
@@ -20,6 +21,8 @@ if(HUSHDESK_CHMCMD AND Python3_Interpreter_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/
     endif()
     list(APPEND help_files ${help_dir}/${name})
   endforeach()
+  configure_file(${CMAKE_SOURCE_DIR}/docs/screenshot.png ${help_dir}/screenshot.png COPYONLY)
+  list(APPEND help_files ${help_dir}/screenshot.png)
 
   # chmcmd stamps the file with the time of day it ran; chm_stamps.py turns
   # that into a value of the contents, so the same sources give the same file.
