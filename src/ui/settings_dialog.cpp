@@ -10,6 +10,7 @@
 #include "core/app_instance.h"
 #include "core/switcher.h"
 #include "hotkeys/hotkeys.h"
+#include "hushdesk_version.h"
 #include "resource.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
@@ -27,7 +28,8 @@
 // which does nothing, so the dialog is left only through its two buttons.
 
 static const char kStatusText[] =
-    " \\_o< ~ Hushdesk 0.2 Leave with \"Hide this dialog\" to arm the hot keys; F1 for help.";
+    " \\_o< ~ Hushdesk " HUSHDESK_RELEASE
+    " Leave with \"Hide this dialog\" to arm the hot keys; F1 for help.";
 
 static void readDialogIntoSettings(HWND dialog) {
     // Read the box whole: what the user typed is what gets saved.

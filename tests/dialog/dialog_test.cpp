@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "hushdesk_version.h"
 #include "test_support.h"
 
 static const char kCaption[] = "Hushdesk settings";
-static const char kBanner[] = " \\_o< ~ Hushdesk 0.2";
+static const char kBanner[] = " \\_o< ~ Hushdesk " HUSHDESK_RELEASE;
 
 // Control ids of the dialog, as the program's resources number them.
 static const int kHideDialog = 1005;

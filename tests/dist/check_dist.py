@@ -7,11 +7,13 @@ Runs scripts/dist.sh into a temporary folder and checks each zip: exactly
 Hushdesk.exe, Hushdesk.chm and README.txt at its root; the exe a GUI
 program of the right architecture that needs no DLL beyond the system's;
 the help a real compiled HTML help file that holds every page; the README
-in CR LF. Given START_TEST_EXE (tests/dist/start_test.cpp), it then
-unpacks each zip into a fresh folder and has that test start the exe there
-under Wine. Exits 1 with a message per fault.
+in CR LF; SHA256SUMS right for both zips. Given START_TEST_EXE
+(tests/dist/start_test.cpp), it then unpacks each zip into a fresh folder
+and has that test start the exe there under Wine. Exits 1 with a message
+per fault.
 """
 
+import hashlib
 import html.parser
 import os
 import re
@@ -19,6 +21,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 
 import pefile
@@ -29,7 +32,6 @@ WINE_RUN = os.path.join(ROOT, "scripts", "wine-run.sh")
 HELP = os.path.join(ROOT, "help")
 README = os.path.join(ROOT, "docs", "README.txt")
 LAYOUT = ["Hushdesk.exe", "Hushdesk.chm", "README.txt"]
-FIXED_DATE = (2024, 1, 1, 0, 0, 0)
 
 # What a Windows install always has. The C++ runtime is linked in, so its
 # DLLs (libstdc++, libgcc, libwinpthread) must not appear.
@@ -55,9 +57,23 @@ def fault(message):
 
 
 def project_version():
+    """The release name (0.2.0 is "0.2", 0.2.1 "0.2.1") and (major, minor)."""
     with open(os.path.join(ROOT, "CMakeLists.txt")) as cmake:
-        match = re.search(r"project\(Hushdesk VERSION (\d+)\.(\d+)", cmake.read())
-    return match.group(1) + "." + match.group(2), (int(match.group(1)), int(match.group(2)))
+        match = re.search(r"project\(Hushdesk VERSION ([\d.]+)", cmake.read())
+    numbers = [int(part) for part in match.group(1).split(".")]
+    while len(numbers) > 2 and numbers[-1] == 0:
+        numbers.pop()
+    return ".".join(map(str, numbers)), (numbers[0], numbers[1])
+
+
+def release_date():
+    """The date of every member: the commit's time (or SOURCE_DATE_EPOCH) in
+    UTC, to the two seconds a zip can tell."""
+    epoch = os.environ.get("SOURCE_DATE_EPOCH") or subprocess.run(
+        ["git", "-C", ROOT, "log", "-1", "--format=%ct"], capture_output=True, text=True,
+        check=True).stdout
+    date = time.gmtime(int(epoch))[:6]
+    return date[:5] + (date[5] // 2 * 2,)
 
 
 # ---- the exe -------------------------------------------------------------
@@ -230,8 +246,9 @@ def check_zip(arch, path, build):
         if names != LAYOUT:
             fault(f"{arch}: the zip holds {names}, not exactly {LAYOUT}")
         for info in archive.infolist():
-            if info.date_time != FIXED_DATE:
-                fault(f"{arch}: {info.filename} is dated {info.date_time}, not the fixed date")
+            if info.date_time != release_date():
+                fault(f"{arch}: {info.filename} is dated {info.date_time}, not the commit's "
+                      f"{release_date()}")
         if archive.testzip() is not None:
             fault(f"{arch}: the zip is damaged ({archive.testzip()})")
         contents = {name: archive.read(name) for name in names if name in LAYOUT}
@@ -249,6 +266,9 @@ def check_zip(arch, path, build):
             fault(f"{arch}: README.txt does not end every line with CR LF")
         with open(README, "rb") as source:
             plain = source.read().replace(b"\r\n", b"\n")
+        title = f"Hushdesk {project_version()[0]}".encode()
+        plain = plain.replace(b"@HUSHDESK_README_TITLE@", title)
+        plain = plain.replace(b"@HUSHDESK_README_UNDERLINE@", b"=" * len(title))
         if text.replace(b"\r\n", b"\n") != plain:
             fault(f"{arch}: README.txt is not docs/README.txt")
 
@@ -267,6 +287,26 @@ def start_unpacked(arch, path, temp, start_test):
         fault(f"{arch}: the exe unpacked from {os.path.basename(path)} did not start as it should")
     else:
         print(f"{arch}: the unpacked exe shows its dialog and hands off to itself")
+
+
+def check_sums(out, zips):
+    """SHA256SUMS in the form `sha256sum -c` reads, one line a zip."""
+    path = os.path.join(out, "SHA256SUMS")
+    if not os.path.isfile(path):
+        return
+    lines = []
+    for name in zips:
+        if os.path.isfile(os.path.join(out, name)):
+            with open(os.path.join(out, name), "rb") as archive:
+                lines.append(f"{hashlib.sha256(archive.read()).hexdigest()}  {name}\n")
+    with open(path, encoding="ascii") as sums:
+        written = sums.read()
+    if written != "".join(lines):
+        fault(f"SHA256SUMS holds {written!r}, not {''.join(lines)!r}")
+    verify = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=out,
+                            capture_output=True, text=True)
+    if verify.returncode != 0:
+        fault(f"sha256sum -c SHA256SUMS fails: {verify.stdout}{verify.stderr}")
 
 
 def run_dist(out, win32, win64):
@@ -308,9 +348,11 @@ def main():
             print(result.stdout + result.stderr)
             fault(f"dist.sh failed with exit code {result.returncode}")
             return 1
-        expected = sorted(f"Hushdesk-{version}-{arch}.zip" for arch in builds)
+        zips = sorted(f"Hushdesk-{version}-{arch}.zip" for arch in builds)
+        expected = sorted(zips + ["SHA256SUMS"])
         if sorted(os.listdir(out)) != expected:
             fault(f"dist.sh wrote {sorted(os.listdir(out))}, not {expected}")
+        check_sums(out, zips)
         for arch, build in builds.items():
             path = os.path.join(out, f"Hushdesk-{version}-{arch}.zip")
             if os.path.isfile(path):

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "hushdesk_version.h"
 #include "test_support.h"
 
 static const WORD kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);  // 0x040C
@@ -309,10 +310,12 @@ TEST(Version, FixedInfoAndEveryString) {
     ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
     const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00000002u);  // 0.2
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);           // .0.0
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00000002u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    const DWORD versionHigh = MAKELONG(HUSHDESK_VERSION_MINOR, HUSHDESK_VERSION_MAJOR);
+    const DWORD versionLow = MAKELONG(HUSHDESK_VERSION_TWEAK, HUSHDESK_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, versionHigh);
+    EXPECT_EQ(fixed->dwFileVersionLS, versionLow);
+    EXPECT_EQ(fixed->dwProductVersionMS, versionHigh);
+    EXPECT_EQ(fixed->dwProductVersionLS, versionLow);
     EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS_NT_WINDOWS32));
@@ -333,14 +336,14 @@ TEST(Version, FixedInfoAndEveryString) {
         {"Comments", ""},
         {"CompanyName", ""},
         {"FileDescription", "Hushdesk"},
-        {"FileVersion", "0, 2, 0, 0"},
+        {"FileVersion", HUSHDESK_VERSION_TEXT},
         {"InternalName", "Hushdesk"},
         {"LegalCopyright", nullptr},
         {"LegalTrademarks", ""},
         {"OriginalFilename", "Hushdesk.exe"},
         {"PrivateBuild", ""},
         {"ProductName", "Hushdesk"},
-        {"ProductVersion", "0, 2, 0, 0"},
+        {"ProductVersion", HUSHDESK_VERSION_TEXT},
         {"SpecialBuild", ""},
     };
     for (const Entry& entry : entries) {
