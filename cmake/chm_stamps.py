@@ -15,68 +15,13 @@ would. Anything unexpected stops the build rather than corrupting the file.
 import hashlib
 import sys
 
+from chm_listing import directory_entries, u32, u64
+
 MILLISECONDS_A_DAY = 24 * 60 * 60 * 1000
-
-
-def u32(data, offset):
-    return int.from_bytes(data[offset:offset + 4], "little")
-
-
-def s32(data, offset):
-    return int.from_bytes(data[offset:offset + 4], "little", signed=True)
-
-
-def u64(data, offset):
-    return int.from_bytes(data[offset:offset + 8], "little")
-
-
-def encint(data, offset):
-    """A directory number: 7 bits a byte, most significant first."""
-    value = 0
-    while True:
-        byte = data[offset]
-        offset += 1
-        value = (value << 7) | (byte & 0x7F)
-        if byte < 0x80:
-            return value, offset
-
-
-def directory_entries(data):
-    """(name, section, offset, length) of every file, from the PMGL listing
-    chunks of the directory."""
-    directory = u64(data, 0x48)
-    if data[directory:directory + 4] != b"ITSP":
-        raise ValueError("no ITSP directory where the header says")
-    header_length = u32(data, directory + 8)
-    chunk_size = u32(data, directory + 0x10)
-    number = s32(data, directory + 0x20)
-    chunk_count = u32(data, directory + 0x2C)
-    chunks = directory + header_length
-    seen = set()
-    while number != -1:
-        if number in seen or not 0 <= number < chunk_count:
-            raise ValueError(f"PMGL chain broken at chunk {number}")
-        seen.add(number)
-        chunk = data[chunks + number * chunk_size:chunks + (number + 1) * chunk_size]
-        if chunk[:4] != b"PMGL":
-            raise ValueError(f"chunk {number} is not a PMGL listing chunk")
-        end = chunk_size - u32(chunk, 4)
-        offset = 0x14
-        while offset < end:
-            length, offset = encint(chunk, offset)
-            name = chunk[offset:offset + length].decode("utf-8")
-            offset += length
-            section, offset = encint(chunk, offset)
-            start, offset = encint(chunk, offset)
-            size, offset = encint(chunk, offset)
-            yield name, section, start, size
-        number = s32(chunk, 0x10)
 
 
 def stamp_offsets(data):
     """Where the two readings are: (header offset, /#SYSTEM entry offset)."""
-    if data[:4] != b"ITSF" or u32(data, 4) != 3:
-        raise ValueError("not an ITSF version 3 file")
     entries = {name: place for name, *place in directory_entries(data)}
     if "/#SYSTEM" not in entries:
         raise ValueError("/#SYSTEM is not in the directory")

@@ -33,7 +33,7 @@ if(HUSHDESK_CHMCMD AND Python3_Interpreter_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/
     COMMAND ${HUSHDESK_CHMCMD} ${help_dir}/Hushdesk.hhp > chmcmd.log 2>&1
     COMMAND ${Python3_EXECUTABLE} ${stamps} Hushdesk.chm
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    DEPENDS ${help_files} ${stamps}
+    DEPENDS ${help_files} ${stamps} ${CMAKE_SOURCE_DIR}/cmake/chm_listing.py
     COMMENT "Compiling Hushdesk.chm")
   add_custom_target(hushdesk_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Hushdesk.chm)
 else()
