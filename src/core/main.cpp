@@ -13,7 +13,6 @@
 static void runCommand(WPARAM command) {
     switch (command) {
         case CMD_SHOW_SETTINGS:
-            bringRecordUpToDate();  // the dialog's own loop would hold it back
             openSettingsDialog();
             break;
         case CMD_SWITCH_VISIBILITY:
@@ -25,28 +24,10 @@ static void runCommand(WPARAM command) {
 }
 
 // The program has no window while it waits: hot keys and the hand-off
-// arrive as thread messages, so the loop reads the queue directly. With the
-// record of hidden windows behind, it waits no longer than the record may lag.
+// arrive as thread messages, so the loop reads the queue directly.
 static void runEventLoop() {
     MSG message;
-    for (;;) {
-        const DWORD recordDueIn = recordUpdateDueInMs();
-        if (recordDueIn == 0) {
-            bringRecordUpToDate();
-            continue;
-        }
-        if (recordDueIn == INFINITE) {
-            if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
-                break;
-            }
-        } else if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                break;
-            }
-        } else {
-            MsgWaitForMultipleObjectsEx(0, nullptr, recordDueIn, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            continue;
-        }
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_HOTKEY || message.message == WM_USER) {
             runCommand(message.wParam);
         }
@@ -73,6 +54,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     runEventLoop();
     // However the loop ended, no window stays hidden behind us.
     restoreHiddenWindows();
-    bringRecordUpToDate();
     return 0;
 }

@@ -20,9 +20,10 @@ std::string formatHiddenWindowEntries(const std::vector<HiddenWindowEntry>& entr
 // semicolon separates entries as a comma does).
 std::vector<HiddenWindowEntry> parseHiddenWindowEntries(const std::string& text);
 
-// Records the windows a hide pass has hidden, with their owners' ids.
+// Records, in one write, the windows a hide pass is about to hide, with their
+// owners' ids.
 void recordHiddenWindows(const HWND* windows, std::uint32_t count);
-// Empties the record after a restore pass.
+// Empties the record once a restore pass has asked for its shows.
 void forgetHiddenWindows();
 // At start-up: shows every recorded window that is still the one recorded
 // and still hidden, then empties the record.

@@ -24,20 +24,6 @@ static std::vector<HWND> showsInFlight;
 static DWORD catchUpStart;
 static const DWORD kCatchUpBudgetMs = 100;  // per hide pass, for all windows
 
-// The profile's record follows the list a moment after a pass, not within
-// it: its owner lookups and file write would take the CPU from the windows'
-// owners while they carry the pass out. The lag is counted from the first
-// change not yet written, so a stream of passes cannot put it off.
-static bool recordBehind = false;
-static DWORD recordBehindSince;
-
-static void hiddenListChanged() {
-    if (!recordBehind) {
-        recordBehind = true;
-        recordBehindSince = GetTickCount();
-    }
-}
-
 bool shouldHide(const char* title) {
     bool matches = false;
     for (const std::string& sentence : g_settings.titles) {
@@ -54,10 +40,6 @@ void clearHiddenWindows() {
         slot = nullptr;
     }
     hiddenWindows.count = 0;
-}
-
-std::uint32_t hiddenWindowCount() {
-    return hiddenWindows.count;
 }
 
 static bool visibleOrBeingShown(HWND window) {
@@ -78,8 +60,16 @@ static bool visibleOrBeingShown(HWND window) {
     return IsWindow(window) != FALSE;
 }
 
-static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
-    if (hiddenWindows.count >= kHiddenWindowSlots) {
+// The windows a hide pass has chosen, in the order it met them.
+struct Choice {
+    HWND windows[kHiddenWindowSlots];
+    std::uint32_t count;
+    std::uint32_t room;
+};
+
+static BOOL CALLBACK chooseIfSelected(HWND window, LPARAM parameter) {
+    Choice* choice = reinterpret_cast<Choice*>(parameter);
+    if (choice->count >= choice->room) {
         return FALSE;  // full: the rest stays visible
     }
     char title[1024];
@@ -89,22 +79,34 @@ static BOOL CALLBACK hideIfSelected(HWND window, LPARAM) {
     if (!shouldHide(title) || !visibleOrBeingShown(window)) {
         return TRUE;
     }
-    // Asynchronous: a hung owner must not stall the hot keys or the pass.
-    ShowWindowAsync(window, SW_HIDE);
-    hiddenWindows.slots[hiddenWindows.count++] = window;
+    choice->windows[choice->count++] = window;
     return TRUE;
 }
 
-void hideMatchingWindows() {
-    const std::uint32_t before = hiddenWindows.count;
+// Choose, record, hide: the record lists every window of the pass before the
+// first one disappears, so a kill at any moment of it loses none.
+static void hideMatchingWindows() {
+    Choice choice;
+    choice.count = 0;
+    choice.room = kHiddenWindowSlots - hiddenWindows.count;
     catchUpStart = GetTickCount();
-    EnumWindows(hideIfSelected, 0);
+    EnumWindows(chooseIfSelected, reinterpret_cast<LPARAM>(&choice));
     showsInFlight.clear();
-    if (hiddenWindows.count > before) {
-        hiddenListChanged();
+    if (choice.count == 0) {
+        return;
+    }
+    std::vector<HWND> onRecord(hiddenWindows.slots, hiddenWindows.slots + hiddenWindows.count);
+    onRecord.insert(onRecord.end(), choice.windows, choice.windows + choice.count);
+    recordHiddenWindows(onRecord.data(), static_cast<std::uint32_t>(onRecord.size()));
+    for (std::uint32_t i = 0; i < choice.count; ++i) {
+        // Asynchronous: a hung owner must not stall the hot keys or the pass.
+        ShowWindowAsync(choice.windows[i], SW_HIDE);
+        hiddenWindows.slots[hiddenWindows.count++] = choice.windows[i];
     }
 }
 
+// Show, then forget: a kill between the two leaves on record windows already
+// asked to show; the next start leaves alone those that are back.
 void restoreHiddenWindows() {
     const std::uint32_t count = hiddenWindows.count;
     showsInFlight.assign(hiddenWindows.slots, hiddenWindows.slots + count);
@@ -114,26 +116,6 @@ void restoreHiddenWindows() {
     }
     hiddenWindows.count = 0;
     if (count > 0) {
-        hiddenListChanged();
-    }
-}
-
-DWORD recordUpdateDueInMs() {
-    if (!recordBehind) {
-        return INFINITE;
-    }
-    const DWORD waited = GetTickCount() - recordBehindSince;
-    return waited >= kRecordLagMs ? 0 : kRecordLagMs - waited;
-}
-
-void bringRecordUpToDate() {
-    if (!recordBehind) {
-        return;
-    }
-    recordBehind = false;
-    if (hiddenWindows.count > 0) {
-        recordHiddenWindows(hiddenWindows.slots, hiddenWindows.count);
-    } else {
         forgetHiddenWindows();
     }
 }

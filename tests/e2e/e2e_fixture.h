@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -20,6 +22,10 @@
 inline std::string quietProfile(const std::string& windows, const std::string& excludeMode) {
     return "[General]\r\nWindows=" + windows +
            "\r\nShowSettingsOnStartup=0\r\nExcludeMode=" + excludeMode + "\r\n";
+}
+
+inline HWND handleOf(const HiddenWindowEntry& entry) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.handle));
 }
 
 class HushdeskE2e : public ::testing::Test {
@@ -74,19 +80,37 @@ protected:
     bool post(UINT message, WPARAM wParam) { return postCommand(app, message, wParam); }
     bool switchOnce() { return post(WM_USER, 1); }
 
-    // A hide pass that hid something has ended once its record is written.
-    std::vector<HiddenWindowEntry> waitForRecord(size_t atLeast = 1) {
+    // A hide pass writes its record before it hides a window: it has ended
+    // once the record lists at least `atLeast` windows and every one of the
+    // test's own windows on it has gone, but those in `held` (their thread is
+    // held, so they go only once it runs again).
+    std::vector<HiddenWindowEntry> waitForRecord(size_t atLeast = 1,
+                                                 const std::vector<HWND>& held = {}) {
         std::vector<HiddenWindowEntry> entries;
         const bool seen = waitFor([&] {
             const HiddenRecord record = readHiddenRecord(profile());
             entries = parseHiddenWindowEntries(record.value);
-            return record.readable && entries.size() >= atLeast;
+            if (!record.readable || entries.size() < atLeast) {
+                return false;
+            }
+            for (const HiddenWindowEntry& entry : entries) {
+                const HWND window = handleOf(entry);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == GetCurrentProcessId() && IsWindowVisible(window) &&
+                    std::find(held.begin(), held.end(), window) == held.end()) {
+                    return false;
+                }
+            }
+            return true;
         });
-        EXPECT_TRUE(seen) << "no record of at least " << atLeast << " hidden window(s)";
+        EXPECT_TRUE(seen) << "no record of at least " << atLeast
+                          << " window(s) with the test's own ones on it gone";
         return entries;
     }
 
-    // A restore pass has ended once the record is emptied.
+    // A restore pass asks for every show before it empties the record: it
+    // has ended once the record is empty (syncHosts then sees the shows done).
     void waitForEmptyRecord() {
         EXPECT_TRUE(waitFor([&] {
             const HiddenRecord record = readHiddenRecord(profile());

@@ -87,7 +87,8 @@ TEST_F(ReliabilityTest, StalledWindowDoesNotFreezeTheSwitch) {
     ASSERT_TRUE(holdWindowThread(stalled.windows[0], release));
 
     ASSERT_TRUE(switchOnce());
-    EXPECT_EQ(waitForRecord(3).size(), 3u) << "the stalled window is visible, so recorded";
+    EXPECT_EQ(waitForRecord(3, stalled.windows).size(), 3u)
+        << "the stalled window is visible, so recorded";
     EXPECT_TRUE(syncWindowHost(fine));
     EXPECT_EQ(visibility(fine.windows), "010");
 
@@ -97,7 +98,7 @@ TEST_F(ReliabilityTest, StalledWindowDoesNotFreezeTheSwitch) {
     EXPECT_EQ(visibility(fine.windows), "111");
 
     ASSERT_TRUE(switchOnce());
-    waitForRecord(3);
+    waitForRecord(3, stalled.windows);
     EXPECT_TRUE(syncWindowHost(fine));
     EXPECT_EQ(visibility(fine.windows), "010");
     EXPECT_EQ(WaitForSingleObject(release, 0), static_cast<DWORD>(WAIT_TIMEOUT))

@@ -1,15 +1,19 @@
-// Crash recovery, end to end: the real Hushdesk.exe keeps Internal/
-// HiddenWindows up to date while it hides windows, and a first instance
+// Crash recovery, end to end: the real Hushdesk.exe lists in Internal/
+// HiddenWindows every window of a hide pass before the first one goes, and
+// empties it once a restore pass has asked for the shows; a first instance
 // shows what a killed one left hidden, but only windows that are still the
 // recorded ones.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/recovery.h"
+#include "resource.h"
 #include "test_support.h"
 
 namespace {
@@ -309,15 +313,24 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
     killHushdesk(app);
 
     WindowHost host = startWindowHost({"Recov a", "Recov b"});
+    instrumentWindows(host.windows);
     app = startHushdesk(dir);
     for (int cycle = 0; cycle < 2; ++cycle) {
         SCOPED_TRACE(cycle);
-        // Hiding changes the stacking order: take the hide pass's order first.
-        const std::vector<HWND> hidOrder = enumerationOrder(host.windows);
+        // Each show activates its window, and the stacking order settles
+        // only some time after the restore: take the order the windows go in.
+        takeShowLog();
         ASSERT_TRUE(postCommand(app, WM_USER, 1));
         ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "00"; }));
-        EXPECT_TRUE(waitFor([&] { return recordedIn(profile) == entriesFor(hidOrder); }))
-            << recordedIn(profile);
+        ASSERT_TRUE(syncWindowHost(host));
+        std::vector<HWND> hidOrder;
+        for (const ShowEvent& event : takeShowLog()) {
+            if (!event.shown) {
+                hidOrder.push_back(event.window);
+            }
+        }
+        EXPECT_EQ(hidOrder.size(), 2u);
+        EXPECT_EQ(recordedIn(profile), entriesFor(hidOrder));
         ASSERT_TRUE(postCommand(app, WM_USER, 1));
         ASSERT_TRUE(waitFor([&] { return visibility(host.windows) == "11"; }));
         EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
@@ -336,50 +349,154 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
     removeTree(dir);
 }
 
-// The record follows the windows a moment after each switch. Switches that
-// keep coming must not hold it back: with one every few milliseconds for
-// well over its lag, the record is written while they still come.
-TEST(Recovery, AStreamOfSwitchesDoesNotHoldTheRecordBack) {
-    killStrayHushdesks();
-    const std::string dir = makeTempDir("recov-stream");
-    const std::string profile = profileIn(dir);
-    writeFile(profile, kSettings);
-    WindowHost host = startWindowHost({"Recov streamed"});
-    Launched app = startHushdesk(dir);
-    ASSERT_FALSE(readHiddenRecord(profile).present);
+// Each target window, at the moment it disappears, reads the record from
+// the file on its own thread: a hide pass must have listed it, and every
+// other window of the pass, before the first one went.
+struct Disappearance {
+    HWND window;
+    std::string record;  // the record as the file held it then
+};
 
-    bool writtenDuringStream = false;
-    int switches = 0;
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 1500; ++switches) {
-        ASSERT_TRUE(postCommand(app, WM_USER, 1));
-        pumpFor(5);
-        if (readHiddenRecord(profile).present) {
-            writtenDuringStream = true;
-            break;
-        }
+SRWLOCK disappearancesLock = SRWLOCK_INIT;
+std::vector<Disappearance> disappearances;
+std::string watchedProfile;
+const char kWatchProc[] = "RecovWatchOldProc";
+
+LRESULT CALLBACK readRecordOnDisappearing(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC old = reinterpret_cast<WNDPROC>(GetPropA(window, kWatchProc));
+    if (message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0) {
+        const Disappearance seen{window, readHiddenRecord(watchedProfile).value};
+        AcquireSRWLockExclusive(&disappearancesLock);
+        disappearances.push_back(seen);
+        ReleaseSRWLockExclusive(&disappearancesLock);
     }
-    EXPECT_TRUE(writtenDuringStream) << "no record after " << switches << " switches";
-    killHushdesk(app);
-    stopWindowHost(host);
-    removeTree(dir);
+    return CallWindowProcA(old, window, message, wParam, lParam);
 }
 
-// The settings dialog runs a loop of its own: opening it writes the record
-// first, so hidden windows are on file while it is open.
-TEST(Recovery, OpeningTheDialogWritesTheRecordFirst) {
+void watchDisappearances(const std::vector<HWND>& windows, const std::string& profile) {
+    watchedProfile = profile;
+    for (HWND window : windows) {
+        SetPropA(window, kWatchProc,
+                 reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+        SetWindowLongPtrA(window, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(readRecordOnDisappearing));
+    }
+}
+
+std::vector<Disappearance> takeDisappearances() {
+    AcquireSRWLockExclusive(&disappearancesLock);
+    std::vector<Disappearance> taken;
+    taken.swap(disappearances);
+    ReleaseSRWLockExclusive(&disappearancesLock);
+    return taken;
+}
+
+// Write ahead: whatever the size of the pass, each window finds the whole
+// pass on record when it disappears, in every cycle (so an emptying that
+// lagged behind the restore before would show too). Restore, then forget:
+// once the windows are back, the record is empty.
+TEST(Recovery, EveryWindowOfAPassIsOnRecordBeforeTheFirstDisappears) {
+    struct Row {
+        const char* what;
+        int matching;
+        int others;
+        size_t hidden;  // how many a pass hides
+    };
+    const Row rows[] = {
+        {"a few windows among others", 3, 2, 3},
+        {"more matches than the 256 slots", 300, 0, 256},
+    };
+    killStrayHushdesks();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string dir = makeTempDir("recov-ahead");
+        const std::string profile = profileIn(dir);
+        writeFile(profile, kSettings);
+        std::vector<std::string> titles;
+        for (int i = 0; i < row.matching + row.others; ++i) {
+            titles.push_back((i < row.matching ? "Recov ahead " : "Other ") + std::to_string(i));
+        }
+        WindowHost host = startWindowHost(titles);
+        const std::vector<HWND> matching(host.windows.begin(), host.windows.begin() + row.matching);
+        watchDisappearances(host.windows, profile);
+        Launched app = startHushdesk(dir);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            SCOPED_TRACE(cycle);
+            takeDisappearances();
+            ASSERT_TRUE(postCommand(app, WM_USER, 1));
+            std::vector<Disappearance> seen;
+            EXPECT_TRUE(waitFor([&] {
+                for (const Disappearance& one : takeDisappearances()) {
+                    seen.push_back(one);
+                }
+                return seen.size() >= row.hidden;
+            })) << seen.size()
+                << " windows went";
+            ASSERT_TRUE(syncWindowHost(host));
+            for (const Disappearance& one : takeDisappearances()) {
+                seen.push_back(one);
+            }
+            // The pass's windows, in its order, as it has left them on record.
+            const std::string recorded = recordedIn(profile);
+            std::vector<HWND> onRecord;
+            for (const HiddenWindowEntry& entry : parseHiddenWindowEntries(recorded)) {
+                onRecord.push_back(
+                    reinterpret_cast<HWND>(static_cast<std::uintptr_t>(entry.handle)));
+            }
+            EXPECT_EQ(onRecord.size(), row.hidden);
+            for (HWND window : onRecord) {
+                EXPECT_NE(std::find(matching.begin(), matching.end(), window), matching.end());
+            }
+            std::vector<HWND> gone;
+            int early = 0;
+            std::string first;
+            for (const Disappearance& one : seen) {
+                gone.push_back(one.window);
+                if (one.record != recorded && early++ == 0) {
+                    first = entryFor(one.window) + " found \"" + one.record.substr(0, 100) + "\"";
+                }
+            }
+            EXPECT_EQ(early, 0) << "windows gone before the whole pass was on record; the first: "
+                                << first;
+            EXPECT_EQ(gone, onRecord) << "gone in the order of the record";
+
+            ASSERT_TRUE(postCommand(app, WM_USER, 1));
+            EXPECT_TRUE(waitFor(
+                [&] { return visibility(host.windows) == std::string(host.windows.size(), '1'); }));
+            EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
+        }
+        killHushdesk(app);
+        stopWindowHost(host);
+        removeTree(dir);
+    }
+}
+
+// The settings dialog runs a loop of its own: while it is open the hidden
+// windows are on record all the same, and "Quit Hushdesk" shows them and
+// empties the record before the program ends.
+TEST(Recovery, HiddenWindowsStayOnRecordWhileTheDialogIsOpenAndQuitEmptiesIt) {
     killStrayHushdesks();
     const std::string dir = makeTempDir("recov-dialog");
     const std::string profile = profileIn(dir);
     writeFile(profile, kSettings);
-    WindowHost host = startWindowHost({"Recov under dialog"});
+    WindowHost host = startWindowHost({"Recov under dialog", "Other", "Recov too"});
+    const std::vector<HWND> hidOrder = enumerationOrder({host.windows[0], host.windows[2]});
     Launched app = startHushdesk(dir);
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
     ASSERT_TRUE(postCommand(app, WM_USER, 0));
-    ASSERT_NE(findDialog(kDialogCaption, app.processId), nullptr);
-    EXPECT_EQ(recordedIn(profile), entriesFor(host.windows));
-    pumpFor(300);  // long past the record's lag
-    EXPECT_EQ(recordedIn(profile), entriesFor(host.windows));
-    EXPECT_EQ(visibility(host.windows), "0");
+    const HWND dialog = findDialog(kDialogCaption, app.processId);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(recordedIn(profile), entriesFor(hidOrder));
+    EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "010"; }));
+    pumpFor(300);  // the dialog's loop is all that runs now: nothing changes
+    EXPECT_EQ(recordedIn(profile), entriesFor(hidOrder));
+    EXPECT_EQ(visibility(host.windows), "010");
+
+    clickButton(dialog, IDC_QUIT);
+    EXPECT_EQ(waitForExit(app), 0u);
+    EXPECT_TRUE(recordWrittenEmpty(profile)) << readFile(profile);
+    EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "111"; }));
     killHushdesk(app);
     stopWindowHost(host);
     removeTree(dir);
