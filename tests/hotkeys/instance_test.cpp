@@ -58,7 +58,8 @@ TEST(SingleInstance, ALaunchHandsOffToTheRunningOneAndEnds) {
     const Launched first = startTracked(session, dir);
     ASSERT_TRUE(switchRoundTrip(session, first));
     EXPECT_EQ(recordedThreadId(dir), idText(first.threadId));
-    // The record of hidden windows follows the windows a moment later.
+    // The restore pass empties the record right after asking for the shows,
+    // which the windows may carry out first: wait for it before the snapshot.
     ASSERT_TRUE(waitFor([&] { return recordWrittenEmpty(profileIn(dir)); }));
     const std::string profileBefore = readFile(profileIn(dir));
 
