@@ -127,8 +127,12 @@ static void onCommand(HWND dialog, int id) {
 // nothing (under Wine, a fifth more working set and half more private
 // bytes). Looked up by name, they leave no import slot for a linker to get
 // wrong, as an i686 delay-load stub once did.
+// Each call looks the function up afresh: once loaded, the DLL stays for the
+// rest of the run and a second LoadLibraryA only finds it. (A function-local
+// static would bring in the runtime's guarded initialisation and nearly
+// treble the exe.)
 static FARPROC dialogFunction(const char* dll, const char* name) {
-    HMODULE module = LoadLibraryA(dll);  // kept for the rest of the run
+    HMODULE module = LoadLibraryA(dll);  // never freed
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
@@ -140,8 +144,7 @@ static Function functionFrom(const char* dll, const char* name) {
 
 static void initCommonControls() {
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    static const InitFunction init =
-        functionFrom<InitFunction>("comctl32.dll", "InitCommonControlsEx");
+    const InitFunction init = functionFrom<InitFunction>("comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_HOTKEY_CLASS | ICC_BAR_CLASSES};
     if (init) {
         init(&controls);
@@ -150,7 +153,7 @@ static void initCommonControls() {
 
 static HINSTANCE shellOpen(HWND dialog, const char* file) {
     using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    static const ShellExecuteFunction shellExecute =
+    const ShellExecuteFunction shellExecute =
         functionFrom<ShellExecuteFunction>("shell32.dll", "ShellExecuteA");
     if (!shellExecute) {
         return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));

@@ -2,10 +2,9 @@
 """Changes the version in project() of CMakeLists.txt, and nothing else, in
 a fresh clone of the commit checked out (HEAD), runs `make dist` there and
 checks that the new version is everywhere the old one was and the old one
-nowhere: the version block's numbers and strings, the PE image version, the
-status bar banner, README.txt, the help pages and the help file's title,
-the archive names and SHA256SUMS (the clone's own check_dist.py checks the
-archives through).
+nowhere: the version block's numbers and strings, the status bar banner,
+README.txt, the help pages and the help file's title, the archive names
+and SHA256SUMS (the clone's own check_dist.py checks the archives through).
 
     check_version.py [--keep]
 
@@ -109,9 +108,6 @@ def check_exe(path, new, old):
     for key in (b"FileVersion", b"ProductVersion"):
         if strings.get(key) != version_forms(new)["text"].encode():
             fault(f"{path}: {key.decode()} is {strings.get(key)!r}, not {version_forms(new)['text']!r}")
-    image = (pe.OPTIONAL_HEADER.MajorImageVersion, pe.OPTIONAL_HEADER.MinorImageVersion)
-    if image != numbers[:2]:
-        fault(f"{path}: the PE header's image version is {image}, not {numbers[:2]}")
     if version_forms(new)["banner"] not in data:
         fault(f"{path}: no status bar banner {version_forms(new)['banner']!r}")
     check_traces(path, data, old)
