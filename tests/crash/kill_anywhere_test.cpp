@@ -18,8 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
 #include "core/recovery.h"
-#include "test_support.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "ini_reading.h"
+#include "instrumented_windows.h"
+#include "processes.h"
+#include "waiting.h"
+#include "window_host.h"
 
 namespace {
 
@@ -251,7 +259,7 @@ TEST(KillAnywhere, AStreamOfSwitchesKilledAtRandomLosesNoWindow) {
         CloseHandle(release);
         const bool windowKilled = killedByWindow != 0;
         ++(windowKilled ? byWindow : byClock);
-        killHushdesk(app);
+        killProgram(app);
 
         // Every show and hide the dead program asked for is carried out now.
         ASSERT_TRUE(syncWindowHost(host));
@@ -287,12 +295,12 @@ TEST(KillAnywhere, AStreamOfSwitchesKilledAtRandomLosesNoWindow) {
             // opened its dialog. Put them back for the rounds to come.
             ++profileDamaged;
             std::printf("[ round %2d ] the profile was cut short by the kill\n", round);
-            killHushdesk(app);
+            killProgram(app);
             writeFile(profile, settingsText());
             app = startHushdesk(dir);
         }
     }
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(host);
     removeTree(dir);
 
@@ -331,7 +339,7 @@ TEST(KillAnywhere, KilledAsTheFirstOf256WindowsGoesAllComeBack) {
         ASSERT_EQ(WaitForSingleObject(app.process, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         disarm();
         EXPECT_EQ(killedByWindow, 1) << "not killed from the first window to go";
-        killHushdesk(app);
+        killProgram(app);
         ASSERT_TRUE(syncWindowHost(host));
         const std::vector<HiddenWindowEntry> entries =
             parseHiddenWindowEntries(readHiddenRecord(profile).value);
@@ -350,7 +358,7 @@ TEST(KillAnywhere, KilledAsTheFirstOf256WindowsGoesAllComeBack) {
 
         EXPECT_TRUE(restartSettled(app, dir, host));
         EXPECT_EQ(hiddenCount(host.windows), 0) << "after the restart";
-        killHushdesk(app);
+        killProgram(app);
     }
     stopWindowHost(host);
     removeTree(dir);

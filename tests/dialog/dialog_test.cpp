@@ -12,8 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
+#include "dialogs.h"
+#include "exe_under_test.h"
+#include "files.h"
 #include "hushdesk_version.h"
-#include "test_support.h"
+#include "ini_reading.h"
+#include "keyboard.h"
+#include "processes.h"
+#include "readiness.h"
+#include "waiting.h"
+#include "window_host.h"
 
 static const char kCaption[] = "Hushdesk settings";
 static const char kBanner[] = " \\_o< ~ Hushdesk " HUSHDESK_RELEASE;
@@ -149,7 +158,7 @@ protected:
         profile = profileIn(dir);
     }
     void TearDown() override {
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         for (int id : ownHotKeys) {
             UnregisterHotKey(nullptr, id);
@@ -311,7 +320,7 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndSavesThemUnchanged) {
         clickButton(dialog, kHideDialog);
         ASSERT_TRUE(dialogEnded(dialog));
         expectSaved(profile, c.saved);
-        killHushdesk(app);
+        killProgram(app);
     }
 }
 
@@ -479,7 +488,7 @@ TEST_F(SettingsDialog, EnterActsAsHideThisDialog) {
         pressKeys({VK_CONTROL, VK_F8});
         EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "01"; }))
             << visibility(host.windows);
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         DeleteFileA(profile.c_str());
     }
@@ -593,7 +602,7 @@ TEST_F(SettingsDialog, FirstStartOpensItAndQuitNeverArmsTheHotKeys) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(iniSections(profile), "Internal");
     EXPECT_EQ(iniKeys(profile, "Internal"), "ThreadId");
-    killHushdesk(app);
+    killProgram(app);
     EXPECT_EQ(iniSections(profile), "Internal");
     EXPECT_EQ(iniKeys(profile, "Internal"), "ThreadId");
 

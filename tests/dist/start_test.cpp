@@ -9,8 +9,13 @@
 
 #include <string>
 
+#include "dialogs.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "ini_reading.h"
+#include "processes.h"
 #include "resource.h"
-#include "test_support.h"
+#include "waiting.h"
 
 TEST(UnpackedRelease, FirstStartShowsTheDialogAndASecondHandsOff) {
     killStrayHushdesks();
@@ -28,7 +33,7 @@ TEST(UnpackedRelease, FirstStartShowsTheDialogAndASecondHandsOff) {
 
     Launched second = launchHushdesk(dir);
     EXPECT_EQ(waitForExit(second, 30000), 0u) << "the second start did not hand off and end";
-    killHushdesk(second);
+    killProgram(second);
     EXPECT_EQ(waitForExit(first, 0), static_cast<DWORD>(STILL_ACTIVE));
     EXPECT_TRUE(dialog != nullptr && IsWindow(dialog));
 
@@ -36,5 +41,5 @@ TEST(UnpackedRelease, FirstStartShowsTheDialogAndASecondHandsOff) {
         clickButton(dialog, IDC_QUIT);
         EXPECT_EQ(waitForExit(first, 10000), 0u) << "Quit Hushdesk did not end it";
     }
-    killHushdesk(first);
+    killProgram(first);
 }

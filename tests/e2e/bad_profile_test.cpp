@@ -6,9 +6,16 @@
 #include <vector>
 
 #include "core/switcher.h"
+#include "dialogs.h"
 #include "e2e_fixture.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "ini_reading.h"
+#include "instrumented_windows.h"
+#include "processes.h"
 #include "settings/profile.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 using BadProfileTest = HushdeskE2e;
 
@@ -143,7 +150,7 @@ TEST_F(BadProfileTest, StartsAndSwitchesWhateverTheProfileHolds) {
         }
         PostThreadMessageA(app.threadId, WM_QUIT, 0, 0);
         EXPECT_EQ(waitForExit(app), 0u) << c.note;
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         hosts.pop_back();
     }

@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "dialogs.h"
 #include "e2e_fixture.h"
+#include "hidden_record.h"
+#include "processes.h"
 #include "resource.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 using BurstTest = HushdeskE2e;
 

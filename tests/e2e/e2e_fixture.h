@@ -14,9 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
 #include "core/recovery.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "ini_reading.h"
+#include "processes.h"
 #include "settings/settings.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 // The profile of a run that opens no dialog at start-up.
 inline std::string quietProfile(const std::string& windows, const std::string& excludeMode) {
@@ -56,7 +63,7 @@ protected:
         if (app.process) {
             PostThreadMessageA(app.threadId, WM_QUIT, 0, 0);
             waitForExit(app, 5000);
-            killHushdesk(app);
+            killProgram(app);
         }
     }
 
@@ -65,7 +72,7 @@ protected:
 
     // deque: references stay valid as hosts are added.
     WindowHost& addHost(const std::vector<std::string>& titles, bool visible = true) {
-        hosts.push_back(startWindowHost(titles, visible));
+        hosts.push_back(startWindowHost(titles, HostOptions{visible}));
         return hosts.back();
     }
 

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "e2e_fixture.h"
-#include "test_support.h"
+#include "hidden_record.h"
+#include "instrumented_windows.h"
+#include "processes.h"
+#include "window_host.h"
 
 using ReliabilityTest = HushdeskE2e;
 
@@ -132,7 +135,7 @@ TEST_F(ReliabilityTest, QuitFromOutsideShowsHiddenWindows) {
     EXPECT_EQ(visibility(host.windows), "111");
     const HiddenRecord record = readHiddenRecord(profile());
     EXPECT_TRUE(record.present && record.value.empty()) << "record emptied: " << record.value;
-    killHushdesk(app);
+    killProgram(app);
 
     // With nothing hidden, the way out is just as clean.
     start();

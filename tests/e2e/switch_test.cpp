@@ -7,7 +7,13 @@
 #include <vector>
 
 #include "e2e_fixture.h"
-#include "test_support.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "instrumented_windows.h"
+#include "processes.h"
+#include "waiting.h"
+#include "window_host.h"
 
 using SwitchTest = HushdeskE2e;
 
@@ -155,7 +161,7 @@ TEST_F(SwitchTest, ModesAndTitles) {
         EXPECT_EQ(visibility(host.windows), "11111") << note << ": restored";
         PostThreadMessageA(app.threadId, WM_QUIT, 0, 0);
         EXPECT_EQ(waitForExit(app), 0u) << note;
-        killHushdesk(app);
+        killProgram(app);
     }
 }
 

@@ -11,8 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
 #include "core/recovery.h"
-#include "test_support.h"
+#include "dialogs.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "ini_reading.h"
+#include "processes.h"
+#include "waiting.h"
+#include "window_host.h"
 
 namespace {
 
@@ -68,7 +76,7 @@ protected:
     }
 
     void TearDown() override {
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         if (notepad.hProcess) {
             TerminateProcess(notepad.hProcess, 0);
@@ -136,7 +144,7 @@ TEST_F(ForeignProgram, HidesShowsAndRecoversNotepadBesideTheTestsWindows) {
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
     ASSERT_TRUE(waitFor([&] { return all() == "0010"; })) << all();
     ASSERT_TRUE(waitFor([&] { return recordedOwners(profile).size() == 3; }));
-    killHushdesk(app);
+    killProgram(app);
     pumpFor(200);
     EXPECT_EQ(all(), "0010") << "nobody else shows them";
 

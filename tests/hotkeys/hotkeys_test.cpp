@@ -7,8 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
+#include "dialogs.h"
+#include "ini_reading.h"
+#include "keyboard.h"
+#include "processes.h"
 #include "session.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 // A profile that keeps the dialog closed at start, selects the "Hush"
 // windows, and carries `hotkeys` (lines of the Hotkeys section, or "").

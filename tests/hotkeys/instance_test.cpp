@@ -7,8 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
+#include "dialogs.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "ini_reading.h"
+#include "processes.h"
 #include "session.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 static std::string residentProfile(const std::string& internal = "") {
     std::string text;

@@ -5,13 +5,19 @@
 #include <cstddef>
 #include <cstring>
 
+#include "checked_files.h"
+#include "dialogs.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "waiting.h"
+
 Session::Session() {
     killStrayHushdesks();
 }
 
 Session::~Session() {
     for (Launched& app : launched) {
-        killHushdesk(app);
+        killProgram(app);
     }
     // Boxes of killed processes are gone with them; only now is it safe to
     // give the combinations back without a Hushdesk grabbing them.
@@ -55,7 +61,7 @@ Launched startTracked(Session& session, const std::string& dir) {
 void killTracked(Session& session, const Launched& app) {
     for (Launched& tracked : session.launched) {
         if (tracked.process && tracked.processId == app.processId) {
-            killHushdesk(tracked);
+            killProgram(tracked);
         }
     }
 }

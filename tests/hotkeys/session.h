@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "processes.h"
+#include "window_host.h"
 
 // Owns every Hushdesk, folder, window host, test-held hot key and handle a
 // test makes; the destructor kills, releases and removes them all.

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
+#include "files.h"
+#include "ini_reading.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
-#include "test_support.h"
 
 using Titles = std::vector<std::string>;
 

@@ -12,9 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "checked_files.h"
 #include "core/recovery.h"
+#include "dialogs.h"
+#include "exe_under_test.h"
+#include "files.h"
+#include "hidden_record.h"
+#include "ini_reading.h"
+#include "instrumented_windows.h"
+#include "processes.h"
 #include "resource.h"
-#include "test_support.h"
+#include "waiting.h"
+#include "window_host.h"
 
 namespace {
 
@@ -137,7 +146,7 @@ TEST(Recovery, KilledInstanceLeavesRecordAndNextStartShowsWindows) {
     EXPECT_EQ(withoutRunLines(readFile(profile)), withoutRunLines(started))
         << "nothing but HiddenWindows changes";
 
-    killHushdesk(app);  // TerminateProcess: none of the program's code runs
+    killProgram(app);  // TerminateProcess: none of the program's code runs
     pumpFor(300);
     EXPECT_EQ(visibility(host.windows), "0100");
     EXPECT_EQ(recordedIn(profile), entriesFor(hidOrder));
@@ -150,7 +159,7 @@ TEST(Recovery, KilledInstanceLeavesRecordAndNextStartShowsWindows) {
     // The recovering instance starts like any other: the next switch hides.
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
     EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "0100"; }));
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(host);
     removeTree(dir);
 }
@@ -183,7 +192,7 @@ TEST(Recovery, LeavesAloneWhatIsNoLongerTheRecordedHiddenWindow) {
     // It is still at work: the switch hides what the sentences select.
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
     EXPECT_TRUE(waitFor([&] { return visibility({foreign, shownAgain, ours}) == "000"; }));
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(host);
     removeTree(dir);
 }
@@ -262,7 +271,7 @@ TEST(Recovery, DamagedRecordRestoresEachGoodEntryAndNothingElse) {
         EXPECT_EQ(visibility(host.windows), row.expected);
         EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
         EXPECT_TRUE(stillRunning(app));
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         removeTree(dir);
     }
@@ -291,7 +300,7 @@ TEST(Recovery, ShowsWithoutWaitingForTheOwnerThread) {
     SetEvent(release);
     EXPECT_TRUE(waitFor([&] { return visibility(held.windows) == "1"; }));
     CloseHandle(release);
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(other);
     stopWindowHost(held);
     removeTree(dir);
@@ -310,7 +319,7 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
     ASSERT_TRUE(postCommand(app, WM_USER, 1));
     ASSERT_TRUE(settle(app));
     EXPECT_EQ(readFile(profile), started);
-    killHushdesk(app);
+    killProgram(app);
 
     WindowHost host = startWindowHost({"Recov a", "Recov b"});
     instrumentWindows(host.windows);
@@ -336,7 +345,7 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
         EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
         EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(started, true));
     }
-    killHushdesk(app);
+    killProgram(app);
 
     // An emptied key holds nothing to recover: the next start leaves it.
     const std::string stopped = readFile(profile);
@@ -344,7 +353,7 @@ TEST(Recovery, HideAndRestoreLeaveTheKeyEmptyAndEmptyPassesWriteNothing) {
     ASSERT_TRUE(settle(app));
     EXPECT_EQ(withoutRunLines(readFile(profile), true), withoutRunLines(stopped, true));
     EXPECT_TRUE(recordWrittenEmpty(profile));
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(host);
     removeTree(dir);
 }
@@ -466,7 +475,7 @@ TEST(Recovery, EveryWindowOfAPassIsOnRecordBeforeTheFirstDisappears) {
                 [&] { return visibility(host.windows) == std::string(host.windows.size(), '1'); }));
             EXPECT_TRUE(waitFor([&] { return recordWrittenEmpty(profile); })) << readFile(profile);
         }
-        killHushdesk(app);
+        killProgram(app);
         stopWindowHost(host);
         removeTree(dir);
     }
@@ -497,7 +506,7 @@ TEST(Recovery, HiddenWindowsStayOnRecordWhileTheDialogIsOpenAndQuitEmptiesIt) {
     EXPECT_EQ(waitForExit(app), 0u);
     EXPECT_TRUE(recordWrittenEmpty(profile)) << readFile(profile);
     EXPECT_TRUE(waitFor([&] { return visibility(host.windows) == "111"; }));
-    killHushdesk(app);
+    killProgram(app);
     stopWindowHost(host);
     removeTree(dir);
 }
@@ -517,7 +526,7 @@ TEST(Recovery, FirstStartWithoutProfileWritesTheThreadIdAlone) {
         }
     }
     EXPECT_EQ(lines, expected);
-    killHushdesk(app);
+    killProgram(app);
     removeTree(dir);
 }
 
@@ -537,13 +546,13 @@ TEST(Recovery, SecondLaunchNeitherReadsNorWritesTheRecord) {
     // show them.
     Launched second = launchHushdesk(dir);
     EXPECT_EQ(waitForExit(second, 20000), 0u);
-    killHushdesk(second);
+    killProgram(second);
     // The hand-off opens the first instance's dialog: the second is done.
     EXPECT_NE(findDialog(kDialogCaption, first.processId), nullptr);
     EXPECT_EQ(visibility(host.windows), "00");
     EXPECT_EQ(readFile(profile), recorded);
 
-    killHushdesk(first);
+    killProgram(first);
     stopWindowHost(host);
     removeTree(dir);
 }

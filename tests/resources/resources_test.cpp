@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "exe_under_test.h"
 #include "hushdesk_version.h"
-#include "test_support.h"
 
 static const WORD kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);  // 0x040C
 
